@@ -1,0 +1,33 @@
+# Thin wrappers over CMake.  `make test` is what CI runs: install, configure, build from
+# scratch, run every test.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Opens the window when one can be shown, otherwise runs the command-line tool.
+run: build
+	@scripts/run-moro $(BUILD)
+
+test: deps
+	@rm -rf $(BUILD)
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,203 @@
+// CDib: one device-independent bitmap kept in the exact layout of a BMP file, on a private heap
+// of its own, with the working area of the CPR codec.
+//
+// The image block m_lpBuf is a whole BMP file image:
+//   offset 0        BITMAPFILEHEADER (14 bytes)
+//   offset 14       BITMAPINFOHEADER (40 bytes)
+//   offset 54       palette, m_nColors RGBQUAD entries
+//   bfOffBits       pixel rows, bottom-up, m_nRowBytes each (a multiple of 4)
+// so reading, writing and drawing need no conversion.
+//
+// Failures are recorded in m_nError (see the codes below) and reported by a FALSE, 0 or null
+// result; no exception leaves the library.
+#pragma once
+
+#include "cpr/CprHeader.h"
+#include "platform/Afx.h"
+
+class CDC;
+class CBitmap;
+
+// Codes stored in m_nError.
+enum DibError {
+    DIB_ERR_NONE = 0,
+    DIB_ERR_OPEN = 1,        // the file cannot be opened
+    DIB_ERR_READ = 2,        // reading failed
+    DIB_ERR_WRITE = 3,       // writing failed
+    DIB_ERR_MEMORY = 4,      // out of memory (also: sizes that cannot be represented)
+    DIB_ERR_NOT_BMP = 5,     // not a valid BMP
+    DIB_ERR_CPR = 7,         // unsupported for CPR
+    DIB_ERR_NO_IMAGE = 9,    // no image
+    DIB_ERR_DRAW = 10,       // drawing failed
+    DIB_ERR_DRAWDIB = 11,    // no DrawDib context
+    DIB_ERR_NO_FFT = 12,     // inverse FFT before the forward one
+    DIB_ERR_NO_HEAP = 13,    // no private heap
+    DIB_ERR_PLANES = 14,     // colour planes unavailable
+};
+
+class CDib : public CObject {
+    DECLARE_DYNCREATE(CDib)
+
+public:
+    CDib();
+    ~CDib() override;
+    CDib(const CDib&) = delete;
+    CDib& operator=(const CDib&) = delete;
+
+    // ---- record and buffers ----
+    BOOL AllocBuffers();
+    BOOL Create(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette = nullptr, int nFill = -1);
+    BOOL Create(int nWidth, int nHeight, int nBitCount, const void* lpPalette = nullptr, int nFill = -1);
+    BOOL Create(CSize size, int nBitCount, const void* lpPalette = nullptr, int nFill = -1);
+    void Fill(int nValue);
+    void Copy(const CDib& source);
+    int GetPixel(int x, int y) const;
+    BOOL SetPixel(int x, int y, int nValue);
+    short GetBitCount() const { return m_nBitCount; }
+    DWORD GetBufSize() const { return m_dwBufSize; }
+    BOOL IsValid() const { return m_lpBuf != nullptr; }
+
+    // ---- BMP files and archives ----
+    BOOL ReadBmp(CFile* pFile);
+    BOOL WriteBmp(CFile* pFile);
+    BOOL LoadBmp(const char* lpszPath);
+    BOOL SaveBmp(const char* lpszPath);
+    void Serialize(CArchive& ar) override;
+
+    // ---- display ----
+    BOOL Paint(HDC hDC, int x, int y);
+    BOOL Paint(CDC* pDC, int x, int y);
+    BOOL Paint(CDC* pDC, CPoint pt);
+    BOOL Paint(HDC hDC, CPoint pt);
+    // mode 1 resamples bilinearly (DrawStretched); any other mode draws through DrawDib.
+    BOOL Draw(HDC hDC, int x, int y, int nWidth, int nHeight, int nMode = 0);
+    BOOL Draw(CDC* pDC, int x, int y, int nWidth, int nHeight, int nMode = 0);
+    BOOL Draw(HDC hDC, const CRect& rect, int nMode = 0);
+    BOOL Draw(CDC* pDC, const CRect& rect, int nMode = 0);
+    BOOL Draw(CDC* pDC, CPoint topLeft, CPoint bottomRight, int nMode = 0);
+    BOOL Draw(HDC hDC, CPoint topLeft, CPoint bottomRight, int nMode = 0);
+    BOOL DrawStretched(HDC hDC, int x, int y, int nWidth, int nHeight);
+    BOOL DrawStretched(HDC hDC, const CRect& rect);
+    BOOL DrawStretched(CDC* pDC, int x, int y, int nWidth, int nHeight);
+    BOOL DrawStretched(CDC* pDC, const CRect& rect);
+    BOOL DrawStretched(CDC* pDC, CPoint topLeft, CPoint bottomRight);
+    BOOL DrawStretched(HDC hDC, CPoint topLeft, CPoint bottomRight);
+    CBitmap* CreateDDB(CDC* pDC, CSize& size);
+
+    // ---- bilinear resampling ----
+    int Resize(CDib& dest, const CRect& rect);
+    int ResizeFrom(short nSrcWidth, short nSrcHeight, const BYTE* lpSamples);
+
+    // ---- CPR and raw files ----
+    BOOL SaveCpr(const char* lpszPath, short nScale, BOOL bColor);
+    BOOL LoadCpr(const char* lpszPath);
+    BOOL SaveRaw(const char* lpszPath, int nNoHeader);
+    BOOL LoadRaw(const char* lpszPath, int nNoHeader);
+    void SetCprHeader(short nScale);
+    BOOL SplitPlanes();
+    BOOL AllocPlanes();
+    BOOL MergePlanes();
+
+    // ---- CPR codec: block transform and quantisation ----
+    void BuildQuantTable(short nScale);
+    void ForwardDCT();
+    void Quantize(const WORD* lpTable);
+    void ZigzagScan();
+    void UnZigzag();
+    void Dequantize();
+    void InverseDCT();
+
+    // ---- CPR codec: entropy coding ----
+    BOOL EncodePlane(short nScale, BYTE byPlane);
+    BOOL DecodePlane(BYTE byPlane);
+    void EncodeBlock();
+    void EncodeDC(int nDiff);
+    void EncodeAC(int nRun, int nValue);
+    void PutSymbol(BYTE bySymbol);
+    static int BitCategory(int nValue);
+    void BuildDecodeTables();
+    WORD DecodeBlock();
+    BYTE GetBit();
+
+    // ---- CPR codec: Huffman code tables ----
+    void BuildHuffmanCodes(const BYTE* lpDcBits, const BYTE* lpDcHuffVal, const BYTE* lpAcBits,
+                           const BYTE* lpAcHuffVal);
+
+    // ---- the record, in declaration order ----
+    HANDLE m_hHeap;
+    BYTE* m_lpBuf;
+    DWORD m_dwBufSize;
+    short m_nBitCount;
+    BITMAPFILEHEADER* m_lpFileHeader;
+    BITMAPINFOHEADER* m_lpInfoHeader;
+    BITMAPINFO* m_lpBmi;
+    BYTE* m_lpBits;
+    int m_nWidth;
+    int m_nHeight;
+    int m_nRowBytes;
+    int m_nImageSize;
+    int m_nColors;
+    RGBQUAD* m_lpPalette;
+    int m_nError;
+    int m_nCprMode;
+    BYTE* m_pRedPlane;
+    BYTE* m_pGreenPlane;
+    BYTE* m_pBluePlane;
+    BYTE* code_stream;
+    CPRHEADER m_cprHeader;
+
+    // ---- codec working area ----
+    int m_nCodeLen;               // valid bytes in code_stream
+    WORD m_wQuant[64];            // quantiser steps, natural order
+    BYTE m_byAcSize[256];         // code length of each AC symbol
+    BYTE m_byDcSize[16];          // code length of each DC size category
+    BYTE m_byDcLengths[13];       // DC code lengths in code order, then 0
+    BYTE m_byAcLengths[165];      // AC code lengths in code order, then 0
+    WORD m_wAcCode[256];          // code of each AC symbol, right-aligned
+    WORD m_wDcCode[16];           // code of each DC size category, right-aligned
+    WORD m_wCodeList[179];        // DC codes in code order from 0, AC codes from 13
+    int m_nBlock[64];             // coder: level-shifted samples, then DCT coefficients
+    int m_nQuantized[64];         // coder: quantised coefficients, natural order
+    short m_nBitsLeft;            // coder: free low bits of code_stream[m_nCodeLen]
+    int m_nLastDC;                // DC predictor
+    int m_nWork1;
+    int m_nZigzag[64];            // quantised coefficients, zigzag order
+    int m_nWork2;
+    // Decoder tables, indexed by code length 1-16 (entry 0 unused).
+    WORD m_wDcMaxCode[17];
+    WORD m_wDcMinCode[17];
+    WORD m_wDcValPtr[17];
+    WORD m_wAcMaxCode[17];
+    WORD m_wAcMinCode[17];
+    WORD m_wAcValPtr[17];
+    short m_nSamples[64];         // decoder: output samples
+    short m_nRestartInterval;     // blocks between restart markers
+    int m_nBitPos;                // decoder: read position in bits
+    int m_nCoef[64];              // decoder: dequantised coefficients, then inverse DCT output
+    int m_nPlaneWidth;            // plane being coded: width in bytes
+    int m_nPlaneHeight;           // and height in rows
+
+protected:
+    // Releases both heap blocks and returns the object to the empty state of a new object
+    // (m_nError, m_cprHeader, m_nCprMode and the colour planes are kept).
+    void MakeEmpty();
+    // Recomputes the describing members from the info header at offset 14 of m_lpBuf:
+    // bit count, size, colours, row size, image size and the four pointers into the block.
+    void DeriveMembersFromBlock();
+};
+
+// Bytes per stored row of a BMP: the width in bits rounded up to 32 bits.
+inline long long DibRowBytes(long long nWidth, int nBitCount) {
+    return ((nWidth * nBitCount + 31) / 32) * 4;
+}
+
+// Palette entries implied by a bit count when the header's colour count is 0.
+inline int DibDefaultColors(int nBitCount) {
+    switch (nBitCount) {
+        case 1: return 2;
+        case 2: return 4;
+        case 4: return 16;
+        case 8: return 256;
+        default: return 0;
+    }
+}

@@ -1,0 +1,3 @@
+#include "platform/Object.h"
+
+const CRuntimeClass CObject::classCObject = {"CObject", int(sizeof(CObject)), 0xFFFF, nullptr, nullptr};
