@@ -29,3 +29,5 @@ void EncryptSubst(KeyState& key, CDib& dib);
 void EncryptFrame(KeyState& key, CDib& dib, bool bStreamOnly);
 // Runs nFrames frame passes and returns the throughput in Mbps (2^20 bits per second).
 double MeasureSpeed(KeyState& key, CDib& dib, bool bStreamOnly, unsigned nFrames);
+// Bits one frame pass encrypts: all rows, fill bytes included.
+double FrameBits(const CDib& dib);
