@@ -184,6 +184,10 @@ protected:
     // Recomputes the describing members from the info header at offset 14 of m_lpBuf:
     // bit count, size, colours, row size, image size and the four pointers into the block.
     void DeriveMembersFromBlock();
+    // Checks a whole BMP file image of nLength bytes and, only when it is sound, makes it this
+    // object's image (in the library's own layout).  On failure shows the message, sets
+    // m_nError and leaves the object exactly as it was.
+    BOOL AdoptBmpImage(const BYTE* lpData, size_t nLength);
 };
 
 // Bytes per stored row of a BMP: the width in bits rounded up to 32 bits.

@@ -1,0 +1,98 @@
+#include "tests/support/Images.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace moro_test {
+
+void PutDword(std::vector<BYTE>& bytes, size_t offset, DWORD value) {
+    for (int i = 0; i < 4; ++i) bytes[offset + i] = BYTE(value >> (8 * i));
+}
+
+namespace {
+void PutWord(std::vector<BYTE>& bytes, size_t offset, WORD value) {
+    bytes[offset] = BYTE(value);
+    bytes[offset + 1] = BYTE(value >> 8);
+}
+}  // namespace
+
+std::vector<BYTE> MakeBmpFile(const BmpSpec& s) {
+    size_t nColors = s.dwClrUsed ? s.dwClrUsed : size_t(DibDefaultColors(s.nBitCount));
+    size_t nRowBytes = size_t(DibRowBytes(s.nWidth > 0 ? s.nWidth : 1, s.nBitCount));
+    size_t nRows = size_t(s.nHeight > 0 ? s.nHeight : -s.nHeight);
+    size_t nPaletteEnd = 14 + s.dwInfoSize + 4 * nColors;
+    size_t nOffBits = s.nOffBits >= 0 ? size_t(s.nOffBits) : nPaletteEnd;
+    std::vector<BYTE> f(std::max(nPaletteEnd, nOffBits) + nRowBytes * nRows, 0);
+    f[0] = 'B';
+    f[1] = 'M';
+    PutDword(f, 2, DWORD(f.size()));
+    PutDword(f, 10, DWORD(nOffBits));
+    PutDword(f, 14, s.dwInfoSize);
+    PutDword(f, 18, DWORD(s.nWidth));
+    PutDword(f, 22, DWORD(s.nHeight));
+    PutWord(f, 26, 1);
+    PutWord(f, 28, WORD(s.nBitCount));
+    PutDword(f, 30, s.dwCompression);
+    PutDword(f, 34, DWORD(nRowBytes * nRows));
+    PutDword(f, 46, s.dwClrUsed);
+    // A palette that is easy to recognise: entry i is (i, 255 - i, i / 2).
+    for (size_t i = 0; i < nColors; ++i) {
+        size_t at = 14 + s.dwInfoSize + 4 * i;
+        f[at] = BYTE(i);
+        f[at + 1] = BYTE(255 - i);
+        f[at + 2] = BYTE(i / 2);
+    }
+    for (size_t n = 0; n < nRowBytes * nRows; ++n) f[nOffBits + n] = BYTE(n * 7 + 3);
+    f.resize(f.size() - size_t(s.nCut));
+    return f;
+}
+
+DibSnapshot Snapshot(const CDib& dib) {
+    DibSnapshot s;
+    if (dib.m_lpBuf) s.block.assign(dib.m_lpBuf, dib.m_lpBuf + dib.m_dwBufSize);
+    s.dwBufSize = dib.m_dwBufSize;
+    s.nWidth = dib.m_nWidth;
+    s.nHeight = dib.m_nHeight;
+    s.nBitCount = dib.m_nBitCount;
+    s.nColors = dib.m_nColors;
+    s.nRowBytes = dib.m_nRowBytes;
+    s.nImageSize = dib.m_nImageSize;
+    s.nBitsOffset = dib.m_lpBits ? dib.m_lpBits - dib.m_lpBuf : -1;
+    s.nPaletteOffset = dib.m_lpPalette ? reinterpret_cast<const BYTE*>(dib.m_lpPalette) - dib.m_lpBuf : -1;
+    return s;
+}
+
+std::vector<BYTE> RgbPixels(const CDib& dib) {
+    std::vector<BYTE> rgb;
+    if (!dib.m_lpBuf) return rgb;
+    int bits = dib.m_nBitCount;
+    for (int y = dib.m_nHeight - 1; y >= 0; --y) {
+        const BYTE* row = dib.m_lpBits + size_t(y) * size_t(dib.m_nRowBytes);
+        for (int x = 0; x < dib.m_nWidth; ++x) {
+            if (bits == 24) {
+                rgb.insert(rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+                continue;
+            }
+            int bit = x * bits;
+            int index = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1 << bits) - 1);
+            if (index < dib.m_nColors) {
+                const RGBQUAD& q = dib.m_lpPalette[index];
+                rgb.insert(rgb.end(), {q.rgbRed, q.rgbGreen, q.rgbBlue});
+            } else {
+                rgb.insert(rgb.end(), {0, 0, 0});
+            }
+        }
+    }
+    return rgb;
+}
+
+uint32_t Crc32(const std::vector<BYTE>& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (BYTE b : bytes) {
+        crc ^= b;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+}  // namespace moro_test

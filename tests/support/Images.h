@@ -1,0 +1,42 @@
+// Test support: BMP files made byte by byte, snapshots of an image object, and its pixels as RGB.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dib/Dib.h"
+
+namespace moro_test {
+
+// The fields of a BMP file to build; the defaults make a valid file of the given geometry with a
+// grey palette and a pixel pattern.  Fields can be changed to make faulty files.
+struct BmpSpec {
+    int nWidth = 7;
+    int nHeight = 3;
+    int nBitCount = 8;
+    DWORD dwInfoSize = 40;      // 40, or 108 / 124 for the longer headers
+    DWORD dwClrUsed = 0;        // palette entries written: 0 means the default for the depth
+    DWORD dwCompression = 0;
+    long long nOffBits = -1;    // -1: right behind the palette
+    long long nCut = 0;         // bytes removed from the end of the file
+};
+
+std::vector<BYTE> MakeBmpFile(const BmpSpec& spec);
+void PutDword(std::vector<BYTE>& bytes, size_t offset, DWORD value);
+
+// Everything a failed operation must leave alone.
+struct DibSnapshot {
+    std::vector<BYTE> block;
+    DWORD dwBufSize;
+    int nWidth, nHeight, nBitCount, nColors, nRowBytes, nImageSize;
+    long long nBitsOffset, nPaletteOffset;
+    bool operator==(const DibSnapshot&) const = default;
+};
+DibSnapshot Snapshot(const CDib& dib);
+
+// Pixels as R, G, B bytes, rows top-down; palette indices beyond the palette are black.
+std::vector<BYTE> RgbPixels(const CDib& dib);
+uint32_t Crc32(const std::vector<BYTE>& bytes);
+
+}  // namespace moro_test
