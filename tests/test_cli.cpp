@@ -1,0 +1,152 @@
+// moro-cli as a user runs it: real files, exit codes and what it prints.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "cipher/Cipher.h"
+#include "dib/Dib.h"
+#include "platform/Rand.h"
+#include "tests/support/Images.h"
+#include "tests/support/Recorder.h"
+
+using namespace moro_test;
+
+namespace {
+
+struct CliRun {
+    int status;
+    std::string out;  // standard output
+    std::string err;  // standard error
+};
+
+CliRun RunCli(const TempDir& dir, const std::string& args) {
+    std::string errPath = dir.Path("stderr.txt");
+    std::string command = std::string(MORO_CLI) + " " + args + " 2>" + errPath + " </dev/null";
+    CliRun run{-1, "", ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::vector<BYTE> err = ReadFileBytes(errPath);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+
+}  // namespace
+
+TEST(CliEncrypt, WritesWhatTheLibraryComputesForTheSameSeedAndSteps) {
+    TempDir dir;
+    BmpSpec spec;
+    spec.nWidth = 37;
+    spec.nHeight = 11;
+    spec.nBitCount = 24;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    CliRun run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") +
+                              " --seed 12345 --steps stream,subst,frame,frame-stream,init,stream");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    CDib original, expected;
+    ASSERT_TRUE(original.LoadBmp(dir.Path("in.bmp").c_str()));
+    crt::srand(12345);
+    KeyState key;
+    InitKey(key);
+    expected.Copy(original);
+    EncryptStream(key, expected);
+    EncryptSubst(key, expected);
+    EncryptFrame(key, expected, false);
+    EncryptFrame(key, expected, true);
+    InitKey(key);
+    EncryptStream(key, expected);
+    std::vector<BYTE> out = ReadFileBytes(dir.Path("out.bmp"));
+    ASSERT_EQ(out.size(), expected.m_dwBufSize);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), expected.m_lpBuf));
+    // Headers and palette are untouched; the rows really changed.
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 54, original.m_lpBuf));
+    EXPECT_FALSE(std::equal(out.begin(), out.end(), original.m_lpBuf));
+
+    // The default step is the stream cipher alone.
+    run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("s.bmp") + " --seed 9");
+    ASSERT_EQ(run.status, 0) << run.err;
+    crt::srand(9);
+    InitKey(key);
+    CDib streamOnly;
+    streamOnly.Copy(original);
+    EncryptStream(key, streamOnly);
+    std::vector<BYTE> s = ReadFileBytes(dir.Path("s.bmp"));
+    EXPECT_TRUE(s.size() == streamOnly.m_dwBufSize && std::equal(s.begin(), s.end(), streamOnly.m_lpBuf));
+}
+
+TEST(CliEncrypt, FailuresAndBadArgumentsHaveTheirExitCodes) {
+    TempDir dir;
+    WriteFileBytes(dir.Path("text.bmp"), {'h', 'e', 'l', 'l', 'o'});
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile({}));
+
+    CliRun missing = RunCli(dir, "encrypt " + dir.Path("none.bmp") + " " + dir.Path("o.bmp"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot open"), std::string::npos) << missing.err;
+    EXPECT_FALSE(FileExists(dir.Path("o.bmp")));
+
+    CliRun notBmp = RunCli(dir, "encrypt " + dir.Path("text.bmp") + " " + dir.Path("o.bmp"));
+    EXPECT_EQ(notBmp.status, 1);
+    EXPECT_NE(notBmp.err.find("Invalid bitmap file"), std::string::npos) << notBmp.err;
+    EXPECT_FALSE(FileExists(dir.Path("o.bmp")));
+
+    CliRun noDir = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("no/such/o.bmp"));
+    EXPECT_EQ(noDir.status, 1);
+    EXPECT_NE(noDir.err.find("cannot create"), std::string::npos) << noDir.err;
+
+    for (const char* bad : {"encrypt", "encrypt a", "encrypt a b c", "encrypt a b --seed", "encrypt a b --seed x",
+                            "encrypt a b --seed 4294967296", "encrypt a b --steps stream,,subst",
+                            "encrypt a b --steps rot13", "encrypt a b --colour", "speed", "speed a --frames -3",
+                            "info", "nosuchcommand"}) {
+        CliRun r = RunCli(dir, bad);
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << bad << ": " << r.err;
+    }
+    for (const char* help : {"--help", "encrypt --help", "speed --help", "info -h"}) {
+        CliRun r = RunCli(dir, help);
+        EXPECT_EQ(r.status, 0) << help;
+        EXPECT_NE(r.out.find("usage:"), std::string::npos) << help;
+    }
+}
+
+TEST(CliSpeed, PrintsTheWindowsSentence) {
+    TempDir dir;
+    BmpSpec spec;
+    spec.nWidth = 64;
+    spec.nHeight = 64;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    CliRun run = RunCli(dir, "speed " + dir.Path("in.bmp") + " --frames 3 --seed 1");
+    ASSERT_EQ(run.status, 0) << run.err;
+    double mbps = 0;
+    ASSERT_EQ(std::sscanf(run.out.c_str(), "The average encryption speed is about %lf Mbps.", &mbps), 1) << run.out;
+    EXPECT_GT(mbps, 0.0);
+
+    CliRun none = RunCli(dir, "speed " + dir.Path("in.bmp") + " --frames 0 --stream-only");
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "The average encryption speed is about 0 Mbps.\n");
+}
+
+TEST(CliInfo, DescribesBmpFilesOrSaysWhyNot) {
+    TempDir dir;
+    BmpSpec spec;
+    spec.nWidth = 10;
+    spec.nHeight = 5;
+    spec.nBitCount = 4;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    CliRun run = RunCli(dir, "info " + dir.Path("in.bmp"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* line : {"width: 10\n", "height: 5\n", "bits per pixel: 4\n", "colours: 16\n", "row bytes: 8\n",
+                             "file size: 158\n"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << " in\n" << run.out;
+
+    spec.nBitCount = 16;
+    WriteFileBytes(dir.Path("bad.bmp"), MakeBmpFile(spec));
+    CliRun bad = RunCli(dir, "info " + dir.Path("bad.bmp"));
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("非法的BMP图像格式！"), std::string::npos) << bad.err;
+}
