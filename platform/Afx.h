@@ -3,6 +3,7 @@
 
 #include "platform/Clock.h"
 #include "platform/File.h"
+#include "platform/Gdi.h"
 #include "platform/Heap.h"
 #include "platform/MessageBox.h"
 #include "platform/Object.h"
