@@ -82,10 +82,16 @@ public:
     BOOL DrawStretched(CDC* pDC, const CRect& rect);
     BOOL DrawStretched(CDC* pDC, CPoint topLeft, CPoint bottomRight);
     BOOL DrawStretched(HDC hDC, CPoint topLeft, CPoint bottomRight);
+    // Leaves a new device-dependent bitmap of the image selected in the memory DC and returns
+    // the bitmap selected before (null on failure).  The caller selects that one back and then
+    // owns the new one (pDC->GetCurrentBitmap() before restoring; delete it when done).
     CBitmap* CreateDDB(CDC* pDC, CSize& size);
 
     // ---- bilinear resampling ----
+    // An 8- or 24-bit copy of the rectangle's size (its position does not matter); 1 done, 0 refused.
     int Resize(CDib& dest, const CRect& rect);
+    // Fills this 8-bit image from nSrcWidth x nSrcHeight samples (rows without padding, row 0
+    // with stored row 0) in 10-bit fixed point; returns the rows written, 0 if refused.
     int ResizeFrom(short nSrcWidth, short nSrcHeight, const BYTE* lpSamples);
 
     // ---- CPR and raw files ----
