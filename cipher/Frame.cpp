@@ -1,0 +1,224 @@
+// The frame pass and the substitution, sped up without changing a single output bit.
+//
+// In a frame pass word n steps lane sbox[n mod 256].  When the S-box is a permutation (always, for
+// a key this program built) the pass is a sequence of blocks of 256 words in which each lane steps
+// once, at a fixed position.  The states are kept in position order, the kernels step all 256
+// positions of a block side by side, and the perturbations are worked out ahead of the kernels:
+// which steps are perturbed depends only on the counters and periods, never on the states, so the
+// random draws can be taken in exactly the order, and exactly the number, of a word-by-word pass.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "cipher/Cipher.h"
+#include "cipher/Kernels.h"
+#include "cipher/Rows.h"
+#include "platform/Rand.h"
+
+namespace cipher {
+namespace {
+
+// ---- the scalar kernels ----
+
+void PrepareFrameScalar(const WORD params[256], void* consts) {
+    LaneRecip* lanes = static_cast<LaneRecip*>(consts);
+    for (int k = 0; k < 256; ++k) lanes[k] = MakeRecip(params[k]);
+}
+
+void SubstScalar(BYTE* data, size_t n, const BYTE sbox[256]) {
+    for (size_t i = 0; i < n; ++i) data[i] = sbox[data[i]];
+}
+
+void RunFrameScalar(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
+                    const BYTE* sbox) {
+    const LaneRecip* lanes = static_cast<const LaneRecip*>(consts);
+    for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes, X += kBlockWords) {
+        for (size_t k = 0; k < kBlockWords; ++k) {
+            WORD s = WORD(MapRecip(S[k], lanes[k]) ^ X[k]);
+            S[k] = s;
+            StoreWord(data + 2 * k, WORD(LoadWord(data + 2 * k) ^ s));
+        }
+        if (sbox) SubstScalar(data, kBlockBytes, sbox);
+    }
+}
+
+const Kernels kScalar = {PrepareFrameScalar, RunFrameScalar, SubstScalar};
+
+static_assert(sizeof(LaneRecip) * 256 <= kFrameConstBytes);
+
+// ---- the perturbation schedule ----
+
+// For each future block, which positions are perturbed in it: a ring of 256-bit sets indexed by
+// block number.  A lane's next perturbation is at most its period ahead, so a ring at least as long
+// as the longest period never holds two blocks in one slot; a lane rescheduled exactly one ring
+// length ahead lands in the slot being emptied, which is taken apart first.
+class CPerturbSchedule {
+public:
+    CPerturbSchedule(const WORD periods[256], const WORD counters[256], uint32_t randState)
+        : m_rand(randState) {
+        unsigned longest = 1;
+        for (int k = 0; k < 256; ++k) {
+            m_periods[k] = periods[k];
+            m_counters[k] = counters[k];
+            longest = std::max<unsigned>(longest, periods[k]);
+        }
+        size_t slots = 256;
+        while (slots < longest) slots *= 2;
+        m_nMask = slots - 1;
+        if (slots * 4 <= kSmallRing) {
+            std::memset(m_small, 0, slots * 4 * sizeof(uint64_t));
+            m_ring = m_small;
+        } else {
+            m_large.assign(slots * 4, 0);
+            m_ring = m_large.data();
+        }
+        for (int k = 0; k < 256; ++k) {
+            unsigned t = m_periods[k];
+            if (t == 0) continue;  // never perturbed
+            unsigned c = m_counters[k];
+            // Steps until the counter next reaches a multiple of the period, or wraps to 0 first.
+            unsigned d = std::min(t - c % t, 65536u - c);
+            Add(k, d - 1);
+        }
+    }
+
+    // Takes block b's perturbations (positions below nWords only: the last block may be partial),
+    // draws one random byte for each in position order into X, and schedules each lane's next one.
+    // Returns the number of entries written; their offsets from X, plus base, go to touched.
+    size_t Take(size_t b, WORD* X, size_t nWords, WORD* touched, unsigned base = 0) {
+        uint64_t* slot = m_ring + (b & m_nMask) * 4;
+        size_t n = 0;
+        for (unsigned w = 0; w < 4; ++w) {
+            uint64_t bits = slot[w];
+            if (!bits) continue;
+            slot[w] = 0;
+            if (w * 64 + 64 > nWords) {
+                if (w * 64 >= nWords) break;
+                bits &= (uint64_t(1) << (nWords - w * 64)) - 1;
+            }
+            while (bits) {
+                unsigned k = w * 64 + unsigned(__builtin_ctzll(bits));
+                bits &= bits - 1;
+                X[k] = WORD(DrawByte(m_rand));
+                touched[n++] = WORD(base + k);
+                // The counter after this step; the next perturbation is a period on, unless the
+                // counter wraps to 0 (a multiple of every period) before that.
+                unsigned c = unsigned(m_counters[k] + b + 1) & 0xFFFF;
+                unsigned d = std::min<unsigned>(m_periods[k], 65536u - c);
+                Add(k, b + d);
+            }
+        }
+        return n;
+    }
+
+    uint32_t RandState() const { return m_rand; }
+
+private:
+    void Add(unsigned k, size_t b) { m_ring[(b & m_nMask) * 4 + k / 64] |= uint64_t(1) << (k % 64); }
+
+    static constexpr size_t kSmallRing = 512 * 4;
+    uint32_t m_rand;
+    size_t m_nMask = 0;
+    uint64_t* m_ring = nullptr;
+    unsigned m_periods[256];
+    unsigned m_counters[256];
+    uint64_t m_small[kSmallRing];
+    std::vector<uint64_t> m_large;
+};
+
+bool IsPermutation(const BYTE sbox[256]) {
+    uint64_t seen[4] = {};
+    for (int k = 0; k < 256; ++k) seen[sbox[k] / 64] |= uint64_t(1) << (sbox[k] % 64);
+    return (seen[0] & seen[1] & seen[2] & seen[3]) == ~uint64_t(0);
+}
+
+// Word by word, for an S-box that repeats a lane (a key state filled in by hand): a lane may then
+// step twice in one block and the blocks cannot be split by position.
+void FrameSequential(KeyState& key, BYTE* p, size_t words) {
+    LaneRecip lanes[256];
+    for (int i = 0; i < 256; ++i) lanes[i] = MakeRecip(key.params[i]);
+    uint32_t rand = crt::GetRandState();
+    for (size_t n = 0; n < words; ++n, p += 2) {
+        int pos = key.sbox[n & 0xFF];
+        WORD s = WORD(MapRecip(key.states[pos], lanes[pos]));
+        key.counters[pos] = WORD(key.counters[pos] + 1);
+        if (key.periods[pos] != 0 && key.counters[pos] % key.periods[pos] == 0) s ^= WORD(DrawByte(rand));
+        key.states[pos] = s;
+        StoreWord(p, WORD(LoadWord(p) ^ s));
+    }
+    crt::SetRandState(rand);
+}
+
+void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox) {
+    const Kernels& kernels = ActiveKernels();
+    alignas(64) WORD S[256];
+    alignas(64) WORD params[256];
+    WORD periods[256], counters[256];
+    for (int k = 0; k < 256; ++k) {
+        int lane = key.sbox[k];
+        S[k] = key.states[lane];
+        params[k] = key.params[lane];
+        periods[k] = key.periods[lane];
+        counters[k] = key.counters[lane];
+    }
+    alignas(64) BYTE consts[kFrameConstBytes];
+    kernels.PrepareFrame(params, consts);
+    CPerturbSchedule schedule(periods, counters, crt::GetRandState());
+
+    alignas(64) WORD X[kBatchBlocks * kBlockWords] = {};
+    WORD touched[kBatchBlocks * kBlockWords];
+    const size_t blocks = words / kBlockWords, rest = words % kBlockWords;
+    for (size_t b0 = 0; b0 < blocks; b0 += kBatchBlocks) {
+        size_t n = std::min(kBatchBlocks, blocks - b0), nTouched = 0;
+        for (size_t j = 0; j < n; ++j)
+            nTouched += schedule.Take(b0 + j, X + j * kBlockWords, kBlockWords, touched + nTouched,
+                                      unsigned(j * kBlockWords));
+        kernels.RunFrame(consts, S, X, data + b0 * kBlockBytes, n, sbox);
+        for (size_t i = 0; i < nTouched; ++i) X[touched[i]] = 0;
+    }
+    if (rest) {
+        // The partial last block runs as a whole block on copies; only its first rest positions
+        // and words are kept.
+        size_t n = schedule.Take(blocks, X, rest, touched);
+        alignas(64) BYTE tail[kBlockBytes] = {};
+        alignas(64) WORD tailS[256];
+        std::memcpy(tail, data + blocks * kBlockBytes, rest * 2);
+        std::memcpy(tailS, S, sizeof S);
+        kernels.RunFrame(consts, tailS, X, tail, 1, sbox);
+        std::memcpy(data + blocks * kBlockBytes, tail, rest * 2);
+        std::memcpy(S, tailS, rest * sizeof(WORD));
+        for (size_t i = 0; i < n; ++i) X[touched[i]] = 0;
+    }
+    crt::SetRandState(schedule.RandState());
+
+    for (int k = 0; k < 256; ++k) {
+        int lane = key.sbox[k];
+        key.states[lane] = S[k];
+        size_t steps = blocks + (size_t(k) < rest ? 1 : 0);
+        key.counters[lane] = WORD(key.counters[lane] + steps);
+    }
+}
+}  // namespace
+
+const Kernels& GetScalarKernels() { return kScalar; }
+}  // namespace cipher
+
+void EncryptSubst(KeyState& key, CDib& dib) {
+    if (!cipher::HasRows(dib)) return;
+    cipher::ActiveKernels().Subst(dib.m_lpBits, cipher::RowBytesTotal(dib), key.sbox);
+}
+
+void EncryptFrame(KeyState& key, CDib& dib, bool bStreamOnly) {
+    if (!bStreamOnly) BuildSBox(key.states, key.sbox);
+    if (!cipher::HasRows(dib)) return;
+    BYTE* data = dib.m_lpBits;
+    size_t words = cipher::RowBytesTotal(dib) / 2;
+    if (cipher::IsPermutation(key.sbox)) {
+        // The substitution reads the S-box of the start of the frame and each byte is final once
+        // its word is XORed, so it is applied block by block in the same pass over memory.
+        cipher::FrameBlocks(key, data, words, bStreamOnly ? nullptr : key.sbox);
+    } else {
+        cipher::FrameSequential(key, data, words);
+        if (!bStreamOnly) EncryptSubst(key, dib);
+    }
+}

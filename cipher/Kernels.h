@@ -1,0 +1,99 @@
+// Inside the cipher: the exact reciprocal form of the chaotic map and the kernels that the
+// instruction-set choice switches between.  Not for callers outside cipher/.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/Types.h"
+
+namespace cipher {
+
+// A division by a lane's constant divisor as a multiply and a shift.  For 0 <= a < d <= 65536,
+// floor(a * 2^16 / d) == (a * ceil(2^48 / d)) >> 32, and the product stays below 2^64.
+struct LaneRecip {
+    uint32_t p;   // the parameter: x < p takes the first piece
+    uint64_t r1;  // ceil(2^48 / p), unused when p == 0
+    uint64_t r2;  // ceil(2^48 / (65536 - p))
+};
+
+inline LaneRecip MakeRecip(WORD p) {
+    const uint64_t one = uint64_t(1) << 48;
+    LaneRecip c;
+    c.p = p;
+    c.r1 = p ? (one + p - 1) / p : 0;
+    c.r2 = (one + (65536u - p) - 1) / (65536u - p);
+    return c;
+}
+
+// ChaoticMap(x, c.p) for x < 65536.
+inline uint32_t MapRecip(uint32_t x, const LaneRecip& c) {
+    bool first = x < c.p;
+    uint64_t a = first ? x : x - c.p;
+    uint64_t r = first ? c.r1 : c.r2;
+    return uint32_t((a * r) >> 32);
+}
+
+// The program's random generator stepped in place: rand() % 256 of the next draw.
+inline uint32_t DrawByte(uint32_t& state) {
+    state = state * 214013u + 2531011u;
+    return (state >> 16) & 0xFF;
+}
+
+// A frame pass works on blocks of 256 words.  Its S-box is a permutation, so within a block each
+// lane steps exactly once, at its position k (sbox[k] is the lane): the key state is rearranged
+// into position order and the 256 positions of a block are independent of each other.
+constexpr size_t kBlockWords = 256;
+constexpr size_t kBlockBytes = 2 * kBlockWords;
+// Blocks handed to a kernel at a time, with their perturbations worked out beforehand.
+constexpr size_t kBatchBlocks = 16;
+// Room for any kernel's per-position constants.
+constexpr size_t kFrameConstBytes = 8192;
+
+struct Kernels {
+    // Lays out the per-position map constants the way RunFrame reads them; params are in
+    // position order.
+    void (*PrepareFrame)(const WORD params[256], void* consts);
+    // nBlocks consecutive blocks at data.  For every position k of every block b:
+    // S[k] = ChaoticMap(S[k], param) ^ X[b * 256 + k], then word k of the block ^= S[k].  If sbox
+    // is not null, each byte of a block is then replaced by sbox[byte].
+    void (*RunFrame)(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
+                     const BYTE* sbox);
+    // data[i] = sbox[data[i]] for n bytes.
+    void (*Subst)(BYTE* data, size_t n, const BYTE sbox[256]);
+};
+
+const Kernels& GetScalarKernels();
+// Null where the kernel is not built (not an x86 target).
+const Kernels* GetAvx2Kernels();
+const Kernels* GetAvx512Kernels();
+// The kernels of the current instruction-set choice.
+const Kernels& ActiveKernels();
+
+// The vector kernels widen 16-bit states to 32-bit lanes with unpacklo/unpackhi, which take words
+// 0-3 and 4-7 of every 128-bit lane, and narrow them back with packus, which undoes exactly that.
+// Their per-position constants are stored in that widened order: for a register of nLanes 32-bit
+// lanes, element j of half h of group g belongs to this position.
+inline size_t WidenedPosition(size_t g, size_t h, size_t j, size_t nLanes) {
+    return g * 2 * nLanes + (j / 4) * 8 + h * 4 + (j % 4);
+}
+
+// The float form of the map's constants used by the vector kernels; see FloatConsts in the
+// kernel sources for how the quotient is made exact.
+struct FloatLane {
+    uint32_t p;
+    float r1, r2;  // 65536 / p and 65536 / (65536 - p) (r1 = 0 when p == 0)
+    float d1, d2;  // p / 65536 and (65536 - p) / 65536, exact
+};
+
+inline FloatLane MakeFloatLane(WORD p) {
+    FloatLane f;
+    f.p = p;
+    f.r1 = p ? float(65536.0 / p) : 0.0f;
+    f.r2 = float(65536.0 / (65536.0 - p));
+    f.d1 = float(p / 65536.0);
+    f.d2 = float((65536.0 - p) / 65536.0);
+    return f;
+}
+
+}  // namespace cipher

@@ -1,0 +1,22 @@
+// The pixel rows of an image as one run of bytes: every row is a multiple of 4 bytes and the rows
+// follow each other, so the modes need no row loop.
+#pragma once
+
+#include <cstring>
+
+#include "dib/Dib.h"
+
+namespace cipher {
+inline bool HasRows(const CDib& dib) {
+    return dib.m_lpBuf && dib.m_lpBits && dib.m_nHeight > 0 && dib.m_nRowBytes > 0;
+}
+
+inline size_t RowBytesTotal(const CDib& dib) { return size_t(dib.m_nHeight) * size_t(dib.m_nRowBytes); }
+
+// Little-endian 16-bit words at any alignment.
+inline WORD LoadWord(const BYTE* p) { return WORD(p[0] | (p[1] << 8)); }
+inline void StoreWord(BYTE* p, WORD w) {
+    p[0] = BYTE(w);
+    p[1] = BYTE(w >> 8);
+}
+}  // namespace cipher
