@@ -299,7 +299,18 @@ int CGdiObject::GetObject(int nCount, void* lpObject) const {
 }
 
 CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) {
-    if (!LookupBitmap(hBitmap)) return nullptr;
+    HBITMAP__* bm = LookupBitmap(hBitmap);
+    if (!bm) return nullptr;
+    if (bm->stock) {
+        // The stock bitmap lives as long as the program, and so does its one wrapper.
+        struct StockWrapper {
+            CBitmap bitmap;
+            ~StockWrapper() { bitmap.m_hObject = nullptr; }
+        };
+        static StockWrapper stock;
+        stock.bitmap.m_hObject = hBitmap;
+        return &stock.bitmap;
+    }
     auto attached = g_attachedBitmaps.find(static_cast<HGDIOBJ>(hBitmap));
     if (attached != g_attachedBitmaps.end()) return attached->second;
     auto temp = g_tempBitmaps.find(static_cast<HGDIOBJ>(hBitmap));
