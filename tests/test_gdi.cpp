@@ -1,4 +1,5 @@
 // The drawing layer, pixel by pixel: surfaces, DIB transfer, bitmaps, memory DCs and DrawDib.
+// The palette decoding of every depth is checked through CDib::Paint in test_display.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -88,43 +89,6 @@ TEST(Surface, DCReportsItsDeviceAndKeepsPixelsAcrossResize) {
     EXPECT_EQ(platform::CreateSurfaceDC(1 << 20, 1 << 20), nullptr);
     EXPECT_EQ(GetDeviceCaps(nullptr, PLANES), 0);
 }
-
-TEST(SetDIBitsToDevice, TwentyFourBitsLandBottomUpAtTheOrigin) {
-    TestDib dib(3, 2, 24);
-    const DWORD top[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
-    const DWORD bottom[3] = {0x00010203, 0x00A0B0C0, 0x00FFFFFE};
-    for (int x = 0; x < 3; ++x) {
-        dib.Set(x, 0, top[x]);
-        dib.Set(x, 1, bottom[x]);
-    }
-    SurfaceDC dc(6, 5);
-    EXPECT_EQ(SetDIBitsToDevice(dc.hdc, 2, 1, 3, 2, 0, 0, 0, 2, dib.Bits(), dib.Bmi(), DIB_RGB_COLORS), 2);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x) {
-            DWORD expected = kWhite;
-            if (x >= 2 && x < 5 && y == 1) expected = top[x - 2];
-            if (x >= 2 && x < 5 && y == 2) expected = bottom[x - 2];
-            ASSERT_EQ(dc.s().Pixel(x, y), expected) << x << "," << y;
-        }
-}
-
-class PaletteDepth : public ::testing::TestWithParam<int> {};
-
-TEST_P(PaletteDepth, EveryIndexShowsItsPaletteColour) {
-    int bits = GetParam();
-    int n = 1 << bits;
-    // Width 13 is not a multiple of any packing, so the padding of every row is exercised.
-    TestDib dib(13, 3, bits);
-    for (int i = 0; i < n; ++i) dib.SetColor(i, PaletteColor(i));
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 13; ++x) dib.Set(x, y, DWORD((x + 5 * y) % n));
-    SurfaceDC dc(13, 3);
-    ASSERT_EQ(SetDIBitsToDevice(dc.hdc, 0, 0, 13, 3, 0, 0, 0, 3, dib.Bits(), dib.Bmi(), DIB_RGB_COLORS), 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 13; ++x) ASSERT_EQ(dc.s().Pixel(x, y), PaletteColor((x + 5 * y) % n)) << x << "," << y;
-}
-
-INSTANTIATE_TEST_SUITE_P(Depths, PaletteDepth, ::testing::Values(1, 2, 4, 8));
 
 TEST(SetDIBitsToDevice, IndicesPastAShortPaletteAreBlack) {
     TestDib dib(4, 1, 8, 2);  // two palette entries
@@ -438,23 +402,4 @@ TEST(DrawDib, ScalesAPackedDibNearestPixel) {
     hdd = DrawDibOpen();
     EXPECT_NE(hdd, nullptr);
     DrawDibClose(hdd);
-}
-
-TEST(DrawDib, StretchesAnUnevenImageOverTheWholeRectangle) {
-    TestDib dib(100, 50, 24);
-    for (int y = 0; y < 50; ++y)
-        for (int x = 0; x < 100; ++x) dib.Set(x, y, DWORD(0x010000 * x + y + 1));
-    SurfaceDC dc(300, 300);
-    HDRAWDIB hdd = DrawDibOpen();
-    ASSERT_TRUE(DrawDibDraw(hdd, dc.hdc, 20, 30, 256, 256, &dib.Header(), nullptr, 0, 0, -1, -1, 0));
-    DrawDibClose(hdd);
-    for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 300; ++x) {
-            bool inside = x >= 20 && x < 276 && y >= 30 && y < 286;
-            DWORD p = dc.s().Pixel(x, y);
-            ASSERT_EQ(p != kWhite, inside) << x << "," << y;
-        }
-    // Corners come from the corners of the picture.
-    EXPECT_EQ(dc.s().Pixel(20, 30), 0x000001u);
-    EXPECT_EQ(dc.s().Pixel(275, 285), DWORD(0x010000 * 99 + 50));
 }
