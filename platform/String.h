@@ -17,6 +17,7 @@ public:
     void Empty() { m_str.clear(); }
     operator const char*() const { return m_str.c_str(); }
     const std::string& str() const { return m_str; }
+    const char* GetString() const { return m_str.c_str(); }
 
     // printf-style formatting, replacing the content.
     void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -93,6 +93,9 @@ struct SIZE {
     LONG cx, cy;
 };
 
+typedef RECT* LPRECT;
+typedef const RECT* LPCRECT;
+
 class CPoint : public POINT {
 public:
     CPoint() : POINT{0, 0} {}
@@ -114,6 +117,10 @@ public:
     CRect(const RECT& r) : RECT(r) {}
     CRect(const CPoint& topLeft, const CPoint& bottomRight)
         : RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y} {}
+    CRect(const CPoint& topLeft, const CSize& size)
+        : RECT{topLeft.x, topLeft.y, topLeft.x + size.cx, topLeft.y + size.cy} {}
+    operator RECT*() { return this; }
+    operator const RECT*() const { return this; }
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     CPoint TopLeft() const { return CPoint(left, top); }
