@@ -54,8 +54,7 @@ BOOL CCipherDlg::OnInitDialog() {
     CRect rect;
     m_ctlDisplayFrame.GetWindowRect(&rect);
     ScreenToClient(&rect);
-    m_ptOrigin = CPoint(rect.left + (rect.Width() - kDisplaySize) / 2,
-                        rect.top + (rect.Height() - kDisplaySize) / 2 + 5);
+    m_ptOrigin = DisplayOrigin(rect);
 
     crt::srand(unsigned(time(nullptr)));
     GetDlgItem(IDC_SHOW_ORIGINAL)->EnableWindow(FALSE);
@@ -88,6 +87,10 @@ void CCipherDlg::OnPaint() {
         RedrawImage();
         CDialog::OnPaint();
     }
+}
+
+CPoint CCipherDlg::DisplayOrigin(const CRect& frame) {
+    return CPoint(frame.left + (frame.Width() - kDisplaySize) / 2, frame.top + (frame.Height() - kDisplaySize) / 2 + 5);
 }
 
 HCURSOR CCipherDlg::OnQueryDragIcon() { return HCURSOR(m_hIcon); }

@@ -22,6 +22,9 @@ public:
 
     // Draws the selected image into the display area.
     void RedrawImage();
+    // The display area's corner for a group box with this client rectangle: centred, and 5
+    // pixels lower to clear the box's title.
+    static CPoint DisplayOrigin(const CRect& frame);
 
     BOOL OnInitDialog() override;
     void OnSysCommand(UINT nID, LPARAM lParam);
