@@ -42,7 +42,7 @@ void RunFrameScalar(const void* consts, WORD S[256], const WORD* X, BYTE* data, 
     }
 }
 
-const Kernels kScalar = {PrepareFrameScalar, RunFrameScalar, SubstScalar};
+const Kernels kScalar = {PrepareFrameScalar, RunFrameScalar, SubstScalar, nullptr, nullptr};
 
 static_assert(sizeof(LaneRecip) * 256 <= kFrameConstBytes);
 
@@ -198,6 +198,103 @@ void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox) {
         key.counters[lane] = WORD(key.counters[lane] + steps);
     }
 }
+// The frame pass with kernels that count down to each perturbation themselves.  The values they
+// take are drawn ahead in bulk; the generator is then set to where exactly the values taken leave
+// it.  A counter wrapping to 0 is a perturbation whatever the countdown says (0 is a multiple of
+// every period) and restarts the count: the blocks are run in stretches that end at each wrap.
+bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, const Kernels& kernels) {
+    alignas(64) WORD S[256], D[256], T[256], params[256];
+    WORD counters[256];
+    for (int k = 0; k < 256; ++k) {
+        int lane = key.sbox[k];
+        if (key.periods[lane] == 0) return false;  // never perturbed: left to the word-by-word pass
+        S[k] = key.states[lane];
+        params[k] = key.params[lane];
+        T[k] = key.periods[lane];
+        counters[k] = key.counters[lane];
+        unsigned t = T[k], c = counters[k];
+        D[k] = WORD(std::min(t - c % t, 65536u - c));
+    }
+    alignas(64) BYTE consts[kFrameConstBytes];
+    kernels.PrepareFrame(params, consts);
+
+    const size_t blocks = words / kBlockWords, rest = words % kBlockWords;
+    // Every wrap inside this frame, by block.
+    std::vector<std::pair<size_t, WORD>> wraps;
+    for (int k = 0; k < 256; ++k) {
+        size_t steps = blocks + (size_t(k) < rest ? 1 : 0);
+        for (size_t b = 65535u - counters[k]; b < steps; b += 65536) wraps.emplace_back(b, WORD(k));
+    }
+    if (!wraps.empty()) std::sort(wraps.begin(), wraps.end());
+
+    // A stretch takes at most one value per period and lane, one more for the partial first
+    // period and one for a wrap.
+    constexpr size_t kStretch = 32, kDraws = 2048;
+    size_t bound = 32;
+    for (int k = 0; k < 256; ++k) bound += (T[k] > kStretch ? 0 : kStretch / T[k]) + 2;
+    // Drawn a stretch or two at a time: a small image takes only a few values.
+    alignas(64) WORD drawsSmall[kDraws];
+    std::vector<WORD> drawsLarge;
+    WORD* drawBuf = drawsSmall;
+    size_t drawCap = kDraws;
+    if (2 * bound + 64 > kDraws) {
+        drawsLarge.resize(2 * bound + 64);
+        drawBuf = drawsLarge.data();
+        drawCap = drawsLarge.size();
+    }
+    const uint32_t randStart = crt::GetRandState();
+    uint32_t drawState = randStart;
+    size_t drawn = 0, taken = 0, at = 0;  // values in draws, values taken in all, next value's index
+    auto ensure = [&]() {
+        if (drawn - at >= bound) return;
+        std::memmove(drawBuf, drawBuf + at, (drawn - at) * sizeof(WORD));
+        drawn -= at;
+        at = 0;
+        size_t n = (drawCap - drawn) / 16 * 16;
+        kernels.DrawBytes(drawState, drawBuf + drawn, n);
+        drawn += n;
+    };
+
+    size_t next = 0, cur = 0;  // next wrap, next block
+    auto wrapsAt = [&](size_t b) {
+        for (; next < wraps.size() && wraps[next].first == b; ++next) D[wraps[next].second] = 1;
+    };
+    while (cur < blocks) {
+        wrapsAt(cur);
+        size_t end = std::min(blocks, cur + kStretch);
+        if (next < wraps.size()) end = std::min(end, wraps[next].first);
+        ensure();
+        size_t n = kernels.RunFrameCountdown(consts, S, D, T, drawBuf + at, data + cur * kBlockBytes,
+                                             end - cur, sbox);
+        at += n;
+        taken += n;
+        cur = end;
+    }
+    if (rest) {
+        // The partial last block runs as a whole block on copies; the positions past its end are
+        // kept from coming due, and only its first rest positions and words are kept.
+        wrapsAt(blocks);
+        alignas(64) BYTE tail[kBlockBytes] = {};
+        alignas(64) WORD tailS[256], tailD[256];
+        std::memcpy(tail, data + blocks * kBlockBytes, rest * 2);
+        std::memcpy(tailS, S, sizeof S);
+        std::memcpy(tailD, D, sizeof D);
+        for (size_t k = rest; k < 256; ++k) tailD[k] = 2;
+        ensure();
+        taken += kernels.RunFrameCountdown(consts, tailS, tailD, T, drawBuf + at, tail, 1, sbox);
+        std::memcpy(data + blocks * kBlockBytes, tail, rest * 2);
+        std::memcpy(S, tailS, rest * sizeof(WORD));
+    }
+    crt::SetRandState(AdvanceRand(randStart, taken));
+
+    for (int k = 0; k < 256; ++k) {
+        int lane = key.sbox[k];
+        key.states[lane] = S[k];
+        size_t steps = blocks + (size_t(k) < rest ? 1 : 0);
+        key.counters[lane] = WORD(key.counters[lane] + steps);
+    }
+    return true;
+}
 }  // namespace
 
 const Kernels& GetScalarKernels() { return kScalar; }
@@ -216,7 +313,10 @@ void EncryptFrame(KeyState& key, CDib& dib, bool bStreamOnly) {
     if (cipher::IsPermutation(key.sbox)) {
         // The substitution reads the S-box of the start of the frame and each byte is final once
         // its word is XORed, so it is applied block by block in the same pass over memory.
-        cipher::FrameBlocks(key, data, words, bStreamOnly ? nullptr : key.sbox);
+        const cipher::Kernels& kernels = cipher::ActiveKernels();
+        const BYTE* sbox = bStreamOnly ? nullptr : key.sbox;
+        if (!kernels.RunFrameCountdown || !cipher::FrameCountdown(key, data, words, sbox, kernels))
+            cipher::FrameBlocks(key, data, words, sbox);
     } else {
         cipher::FrameSequential(key, data, words);
         if (!bStreamOnly) EncryptSubst(key, dib);

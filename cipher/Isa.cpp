@@ -11,7 +11,9 @@ bool Detect(CipherIsa isa) {
         case CIPHER_ISA_AVX2: return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
         case CIPHER_ISA_AVX512:
             return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
+                   __builtin_cpu_supports("avx512vbmi") &&
+                   __builtin_cpu_supports("avx512vbmi2");
     }
     return false;
 #else

@@ -6,7 +6,7 @@
 enum CipherIsa {
     CIPHER_ISA_SCALAR = 0,  // plain C++, any processor
     CIPHER_ISA_AVX2 = 1,    // AVX2 and FMA
-    CIPHER_ISA_AVX512 = 2,  // AVX-512 F, BW, VL and VBMI (byte permutes)
+    CIPHER_ISA_AVX512 = 2,  // AVX-512 F, BW, VL, DQ, VBMI and VBMI2 (byte permutes and expands)
 };
 
 bool IsCipherIsaSupported(CipherIsa isa);

@@ -27,10 +27,12 @@ inline LaneRecip MakeRecip(WORD p) {
 }
 
 // ChaoticMap(x, c.p) for x < 65536.
+// The piece is picked with masks, not a branch: x < p is a coin toss for a chaotic state, and a
+// mispredicted branch costs more than the whole step.
 inline uint32_t MapRecip(uint32_t x, const LaneRecip& c) {
-    bool first = x < c.p;
-    uint64_t a = first ? x : x - c.p;
-    uint64_t r = first ? c.r1 : c.r2;
+    uint64_t first = 0 - uint64_t(x < c.p);  // all ones on the first piece
+    uint64_t a = x - (c.p & ~uint32_t(first));
+    uint64_t r = c.r2 ^ ((c.r1 ^ c.r2) & first);
     return uint32_t((a * r) >> 32);
 }
 
@@ -61,6 +63,16 @@ struct Kernels {
                      const BYTE* sbox);
     // data[i] = sbox[data[i]] for n bytes.
     void (*Subst)(BYTE* data, size_t n, const BYTE sbox[256]);
+
+    // Kernels that find the perturbed steps themselves (null where a kernel does not): as RunFrame,
+    // but X is replaced by countdowns.  D[k] counts the steps of position k up to its next
+    // perturbation (at least 1) and is reloaded with T[k] after it; the perturbations take the
+    // values draws[0], draws[1], ... in block and position order.  Returns the number of values
+    // taken.  draws must hold 32 more values than can be taken.
+    size_t (*RunFrameCountdown)(const void* consts, WORD S[256], WORD D[256], const WORD T[256],
+                                const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox);
+    // Fills out[0 .. n) (n a multiple of 16) with the next n values of rand() % 256, advancing state.
+    void (*DrawBytes)(uint32_t& state, WORD* out, size_t n);
 };
 
 const Kernels& GetScalarKernels();
@@ -78,22 +90,45 @@ inline size_t WidenedPosition(size_t g, size_t h, size_t j, size_t nLanes) {
     return g * 2 * nLanes + (j / 4) * 8 + h * 4 + (j % 4);
 }
 
-// The float form of the map's constants used by the vector kernels; see FloatConsts in the
-// kernel sources for how the quotient is made exact.
+// The float form of the map's constants used by the vector kernels.  The reciprocals are rounded
+// up by a little more than float's error, so that a * r is never below the true quotient and less
+// than 1/16 above it: truncated, it is the quotient or one more, and one remainder test fixes it.
 struct FloatLane {
     uint32_t p;
-    float r1, r2;  // 65536 / p and 65536 / (65536 - p) (r1 = 0 when p == 0)
+    float r1, r2;  // just above 65536 / p and 65536 / (65536 - p) (r1 = 0 when p == 0)
     float d1, d2;  // p / 65536 and (65536 - p) / 65536, exact
 };
+
+constexpr double kReciprocalScale = 65536.0 * (1.0 + 1.0 / (1 << 21));  // exact in a double
+
+inline float ReciprocalAbove(double divisor) {
+    double v = kReciprocalScale / divisor;
+    float f = float(v);
+    if (double(f) < v) f = __builtin_nextafterf(f, __builtin_inff());
+    return f;
+}
 
 inline FloatLane MakeFloatLane(WORD p) {
     FloatLane f;
     f.p = p;
-    f.r1 = p ? float(65536.0 / p) : 0.0f;
-    f.r2 = float(65536.0 / (65536.0 - p));
+    f.r1 = p ? ReciprocalAbove(p) : 0.0f;
+    f.r2 = ReciprocalAbove(65536.0 - p);
     f.d1 = float(p / 65536.0);
     f.d2 = float((65536.0 - p) / 65536.0);
     return f;
+}
+
+// The generator's state after n more draws: state -> state * 214013 + 2531011, n times, composed
+// by squaring.
+inline uint32_t AdvanceRand(uint32_t state, uint64_t n) {
+    uint32_t mul = 214013u, add = 2531011u;  // the step applied 2^i times
+    while (n) {
+        if (n & 1) state = state * mul + add;
+        add = add * mul + add;
+        mul = mul * mul;
+        n >>= 1;
+    }
+    return state;
 }
 
 }  // namespace cipher

@@ -36,8 +36,9 @@ void PrepareFrameAvx2(const WORD params[256], void* consts) {
             }
 }
 
-// ChaoticMap on 8 states below 65536: the float estimate of the quotient, corrected by the sign
-// and size of its exact remainder (see Map16 in the AVX-512 kernels).  Comparison results are
+// ChaoticMap on 8 states below 65536: the float estimate of the quotient is the quotient or one
+// more (see FloatLane); the remainder a - q * d / 65536 is a small multiple of 2^-16, exact from one
+// fused multiply-add, and negative exactly when q is one too many.  Comparison results are
 // all-ones lanes, that is -1: adding one subtracts 1.
 inline __m256i Map8(__m256i x, const Consts8& c) {
     __m256i p = _mm256_load_si256(reinterpret_cast<const __m256i*>(c.p));
@@ -49,9 +50,8 @@ inline __m256i Map8(__m256i x, const Consts8& c) {
     __m256i q = _mm256_cvttps_epi32(_mm256_mul_ps(af, r));
     __m256 d = _mm256_blendv_ps(_mm256_load_ps(c.d2), _mm256_load_ps(c.d1), firstf);
     __m256 rem = _mm256_fnmadd_ps(_mm256_cvtepi32_ps(q), d, af);
-    __m256i low = _mm256_castps_si256(_mm256_cmp_ps(rem, _mm256_setzero_ps(), _CMP_LT_OQ));
-    __m256i high = _mm256_castps_si256(_mm256_cmp_ps(rem, d, _CMP_GE_OQ));
-    return _mm256_sub_epi32(_mm256_add_epi32(q, low), high);
+    __m256i over = _mm256_castps_si256(_mm256_cmp_ps(rem, _mm256_setzero_ps(), _CMP_LT_OQ));
+    return _mm256_add_epi32(q, over);
 }
 
 // sbox[v] for 32 bytes.  Table h holds sbox[16h .. 16h + 15]; a byte shuffle reads its low four
@@ -116,7 +116,7 @@ void SubstAvx2(BYTE* data, size_t n, const BYTE sbox[256]) {
     for (; i < n; ++i) data[i] = sbox[data[i]];
 }
 
-const Kernels kAvx2 = {PrepareFrameAvx2, RunFrameAvx2, SubstAvx2};
+const Kernels kAvx2 = {PrepareFrameAvx2, RunFrameAvx2, SubstAvx2, nullptr, nullptr};
 }  // namespace
 
 const Kernels* GetAvx2Kernels() { return &kAvx2; }

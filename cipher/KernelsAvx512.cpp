@@ -1,4 +1,4 @@
-// The AVX-512 kernels: 32 positions of a frame block per step, the map's divisions as float
+// The AVX-512 kernels (F, BW, VL, DQ, VBMI, VBMI2): 32 positions of a frame block per step, the map's divisions as float
 // reciprocals with an exact remainder correction, and 256-entry byte lookups as two-table byte
 // permutes.  Compiled for AVX-512 through the target pragma below, and only ever called when the
 // processor has it.
@@ -9,9 +9,10 @@
 
 // Everything from here on may use AVX-512; nothing after this line is shared with other files.
 #pragma GCC push_options
-#pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi,avx2,fma,bmi,bmi2,popcnt")
+#pragma GCC target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,avx512vbmi2,avx2,fma,bmi,bmi2,popcnt")
 // GCC 12 takes the deliberately undefined pass-through operand of the conversions for a read.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 
 namespace cipher {
 namespace {
@@ -23,27 +24,38 @@ struct alignas(64) Consts16 {
 };
 static_assert(sizeof(Consts16) * 16 <= kFrameConstBytes);
 
+// Vectorised, since it runs at every frame: the reciprocals in double, rounded up to float.
 void PrepareFrameAvx512(const WORD params[256], void* consts) {
     Consts16* c = static_cast<Consts16*>(consts);
+    const __m512d scale = _mm512_set1_pd(kReciprocalScale);
+    const __m512 unit = _mm512_set1_ps(1.0f / 65536.0f);
     for (size_t g = 0; g < 8; ++g)
-        for (size_t h = 0; h < 2; ++h)
-            for (size_t j = 0; j < 16; ++j) {
-                FloatLane f = MakeFloatLane(params[WidenedPosition(g, h, j, 16)]);
-                Consts16& d = c[2 * g + h];
-                d.p[j] = f.p;
-                d.r1[j] = f.r1;
-                d.r2[j] = f.r2;
-                d.d1[j] = f.d1;
-                d.d2[j] = f.d2;
-            }
+        for (size_t h = 0; h < 2; ++h) {
+            Consts16& d = c[2 * g + h];
+            for (size_t j = 0; j < 16; ++j) d.p[j] = params[WidenedPosition(g, h, j, 16)];
+            __m512i p = _mm512_load_si512(d.p);
+            __m512i q = _mm512_sub_epi32(_mm512_set1_epi32(65536), p);
+            __mmask16 zero = _mm512_testn_epi32_mask(p, p);
+            auto above = [&](__m512i divisor) {
+                __m512d lo = _mm512_cvtepi32_pd(_mm512_castsi512_si256(divisor));
+                __m512d hi = _mm512_cvtepi32_pd(_mm512_extracti64x4_epi64(divisor, 1));
+                __m256 flo = _mm512_cvt_roundpd_ps(_mm512_div_pd(scale, lo), _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+                __m256 fhi = _mm512_cvt_roundpd_ps(_mm512_div_pd(scale, hi), _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC);
+                return _mm512_insertf32x8(_mm512_castps256_ps512(flo), fhi, 1);
+            };
+            // p = 0 never takes the first piece; its reciprocal is set to 0 rather than infinity.
+            _mm512_store_ps(d.r1, _mm512_maskz_mov_ps(_knot_mask16(zero), above(_mm512_max_epi32(p, _mm512_set1_epi32(1)))));
+            _mm512_store_ps(d.r2, above(q));
+            _mm512_store_ps(d.d1, _mm512_mul_ps(_mm512_cvtepi32_ps(p), unit));
+            _mm512_store_ps(d.d2, _mm512_mul_ps(_mm512_cvtepi32_ps(q), unit));
+        }
 }
 
-// ChaoticMap on 16 states below 65536.  The quotient floor(a * 65536 / d) is first estimated as
-// a * (65536 / d) in float: its relative error is below 2^-23, so the estimate is off by at most
-// one.  The remainder a - q * d / 65536 is a small multiple of 2^-16 and comes out exact from one
-// fused multiply-add, so its sign and size tell which way to correct.
+// ChaoticMap on 16 states below 65536.  The float estimate a * r of the quotient
+// floor(a * 65536 / d) is the quotient or one more (see FloatLane); the remainder
+// a - q * d / 65536 is a small multiple of 2^-16, exact from one fused multiply-add, and negative
+// exactly when q is one too many.
 inline __m512i Map16(__m512i x, const Consts16& c) {
-    const __m512i one = _mm512_set1_epi32(1);
     __m512i p = _mm512_load_si512(c.p);
     __mmask16 first = _mm512_cmplt_epu32_mask(x, p);
     __m512i a = _mm512_mask_sub_epi32(x, _knot_mask16(first), x, p);
@@ -52,10 +64,8 @@ inline __m512i Map16(__m512i x, const Consts16& c) {
     __m512i q = _mm512_cvttps_epi32(_mm512_mul_ps(af, r));
     __m512 d = _mm512_mask_blend_ps(first, _mm512_load_ps(c.d2), _mm512_load_ps(c.d1));
     __m512 rem = _mm512_fnmadd_ps(_mm512_cvtepi32_ps(q), d, af);
-    __mmask16 low = _mm512_cmp_ps_mask(rem, _mm512_setzero_ps(), _CMP_LT_OQ);
-    __mmask16 high = _mm512_cmp_ps_mask(rem, d, _CMP_GE_OQ);
-    q = _mm512_mask_sub_epi32(q, low, q, one);
-    return _mm512_mask_add_epi32(q, high, q, one);
+    __mmask16 over = _mm512_cmp_ps_mask(rem, _mm512_setzero_ps(), _CMP_LT_OQ);
+    return _mm512_mask_sub_epi32(q, over, q, _mm512_set1_epi32(1));
 }
 
 struct Table256 {
@@ -71,22 +81,18 @@ struct Table256 {
     }
 };
 
+// Data a few blocks ahead: the hardware prefetcher alone loses track of a long in-place stream.
+inline void PrefetchBlock(const BYTE* block) {
+    for (int i = 0; i < 8; ++i) _mm_prefetch(reinterpret_cast<const char*>(block) + 64 * i, _MM_HINT_T0);
+}
+
 template <bool kSubst>
 void RunFrameT(const Consts16* c, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks, const BYTE* sbox) {
     const __m512i zero = _mm512_setzero_si512();
     // Stream only reads no S-box; the table is then loaded from the states and never used.
     Table256 table(kSubst ? sbox : reinterpret_cast<const BYTE*>(S));
     for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes, X += kBlockWords) {
-        // The hardware prefetcher loses track of a long in-place stream; ask for the data a few
-        // blocks ahead.
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 64, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 128, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 192, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 256, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 320, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 384, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 448, _MM_HINT_T0);
+        PrefetchBlock(data + 24 * kBlockBytes);
         for (size_t g = 0; g < 8; ++g) {
             __m512i s = _mm512_load_si512(S + 32 * g);
             __m512i a = Map16(_mm512_unpacklo_epi16(s, zero), c[2 * g]);
@@ -107,6 +113,69 @@ void RunFrameAvx512(const void* consts, WORD S[256], const WORD* X, BYTE* data, 
         RunFrameT<true>(c, S, X, data, nBlocks, sbox);
     else
         RunFrameT<false>(c, S, X, data, nBlocks, sbox);
+}
+
+// The frame kernel with the perturbations found in registers: per 32 positions, the countdowns
+// step down, those reaching 0 mark the perturbed positions, which take the next draws in position
+// order (a byte expand), and are reloaded with their periods.
+template <bool kSubst>
+size_t RunCountdownT(const Consts16* c, WORD S[256], WORD D[256], const WORD T[256], const WORD* draws,
+                     BYTE* data, size_t nBlocks, const BYTE* sbox) {
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i one16 = _mm512_set1_epi16(1);
+    // Stream only reads no S-box; the table is then loaded from the states and never used.
+    Table256 table(kSubst ? sbox : reinterpret_cast<const BYTE*>(S));
+    size_t used = 0;
+    for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes) {
+        PrefetchBlock(data + 24 * kBlockBytes);
+        for (size_t g = 0; g < 8; ++g) {
+            __m512i s = _mm512_load_si512(S + 32 * g);
+            __m512i lo = Map16(_mm512_unpacklo_epi16(s, zero), c[2 * g]);
+            __m512i hi = Map16(_mm512_unpackhi_epi16(s, zero), c[2 * g + 1]);
+            s = _mm512_packus_epi32(lo, hi);
+            __m512i d = _mm512_sub_epi16(_mm512_load_si512(D + 32 * g), one16);
+            __mmask32 due = _mm512_testn_epi16_mask(d, d);
+            _mm512_store_si512(D + 32 * g, _mm512_mask_mov_epi16(d, due, _mm512_load_si512(T + 32 * g)));
+            s = _mm512_xor_si512(s, _mm512_maskz_expand_epi16(due, _mm512_loadu_si512(draws + used)));
+            used += unsigned(_mm_popcnt_u32(_cvtmask32_u32(due)));
+            _mm512_store_si512(S + 32 * g, s);
+            __m512i w = _mm512_xor_si512(_mm512_loadu_si512(data + 64 * g), s);
+            if (kSubst) w = table.Lookup(w);
+            _mm512_storeu_si512(data + 64 * g, w);
+        }
+    }
+    return used;
+}
+
+size_t RunFrameCountdownAvx512(const void* consts, WORD S[256], WORD D[256], const WORD T[256],
+                               const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox) {
+    const Consts16* c = static_cast<const Consts16*>(consts);
+    if (sbox) return RunCountdownT<true>(c, S, D, T, draws, data, nBlocks, sbox);
+    return RunCountdownT<false>(c, S, D, T, draws, data, nBlocks, sbox);
+}
+
+// Sixteen consecutive draws at a time: lane i holds the state i + 1 draws on, and every lane
+// moves 16 draws per step.
+void DrawBytesAvx512(uint32_t& state, WORD* out, size_t n) {
+    alignas(64) uint32_t first[16];
+    uint32_t s = state;
+    for (int i = 0; i < 16; ++i) first[i] = s = s * 214013u + 2531011u;
+    uint32_t mul16 = 1, add16 = 0;  // the step applied 16 times
+    for (int i = 0; i < 16; ++i) {
+        add16 = add16 * 214013u + 2531011u;
+        mul16 *= 214013u;
+    }
+    __m512i v = _mm512_load_si512(first);
+    const __m512i mul = _mm512_set1_epi32(int(mul16)), add = _mm512_set1_epi32(int(add16));
+    const __m512i byte = _mm512_set1_epi32(0xFF);
+    for (size_t i = 0; i < n; i += 16) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm512_cvtepi32_epi16(_mm512_and_si512(_mm512_srli_epi32(v, 16), byte)));
+        if (i + 16 < n) v = _mm512_add_epi32(_mm512_mullo_epi32(v, mul), add);
+    }
+    alignas(64) uint32_t last[16];
+    _mm512_store_si512(last, v);
+    state = n ? last[15] : state;
 }
 
 void SubstAvx512(BYTE* data, size_t n, const BYTE sbox[256]) {
@@ -133,7 +202,8 @@ void SubstAvx512(BYTE* data, size_t n, const BYTE sbox[256]) {
     }
 }
 
-const Kernels kAvx512 = {PrepareFrameAvx512, RunFrameAvx512, SubstAvx512};
+const Kernels kAvx512 = {PrepareFrameAvx512, RunFrameAvx512, SubstAvx512, RunFrameCountdownAvx512,
+                         DrawBytesAvx512};
 }  // namespace
 
 const Kernels* GetAvx512Kernels() { return &kAvx512; }

@@ -200,6 +200,15 @@ TEST_P(FastCipher, CountersWrapInsideAFrame) {
     for (int i = 0; i < 256; ++i) ASSERT_LT(twin.fastKey.counters[i], 100) << "lane " << i << " wrapped";
 }
 
+TEST_P(FastCipher, PeriodsBeyondABlock) {
+    KeyState key = StressKey(12);
+    TestRng rng(12);
+    for (int i = 0; i < 256; ++i) key.periods[i] = WORD(i % 3 ? 1 + rng.Word() % 65535 : 200 + rng.Below(900));
+    Twin twin(key, 2000, 40, 24, 12);
+    twin.Run(OP_FRAME_STREAM, "long periods");
+    twin.Run(OP_FRAME_WHOLE, "long periods");
+}
+
 TEST_P(FastCipher, UnusualPeriodsAndARepeatingSBox) {
     // Periods beyond 256 and 0 (never perturbed) and an S-box that is no permutation: a key state
     // InitKey does not make, still to be encrypted exactly as the literal form does.
@@ -223,7 +232,12 @@ TEST_P(FastCipher, LargeImagesEachOperationOnce) {
         for (int op = OP_STREAM; op <= OP_FRAME_WHOLE; ++op) twin.Run(Op(op), "1024 x 1024 x 24");
     }
     if (GetParam() == GetBestCipherIsa()) {
-        Twin twin(SeededKey(34), 4096, 4096, 24, 4);
+        // Half the lanes start just before a wrap and so wrap twice; long periods too.
+        KeyState key = SeededKey(34);
+        for (int i = 0; i < 256; i += 2) key.counters[i] = WORD(65535 - i);
+        key.periods[7] = 4000;
+        key.periods[9] = 65535;
+        Twin twin(key, 4096, 4096, 24, 4);
         twin.Run(OP_FRAME_STREAM, "4096 x 4096 x 24");
     }
 }

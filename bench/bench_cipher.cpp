@@ -1,0 +1,190 @@
+// The cipher's speed: each operation in its literal form and in the fast form on every kernel this
+// processor has, side by side, in Mbps counted as the speed test counts them (rows' bits, 2^20 bits
+// a megabit).  Without arguments it runs every case a few times and ends with a table of the
+// medians and the fast forms' ratios to the literal form; Google Benchmark's usual flags work too.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "cipher/Cipher.h"
+#include "cipher/Isa.h"
+#include "cipher/reference/Literal.h"
+#include "platform/Rand.h"
+
+namespace {
+
+struct ImageSize {
+    const char* name;
+    int width, height, bits;
+};
+const ImageSize kImages[] = {{"256x256x8", 256, 256, 8}, {"1024x1024x24", 1024, 1024, 24}, {"4096x4096x24", 4096, 4096, 24}};
+
+// Whether the index generator of mode 1 falls to its fixed point 0 (then only lane 0 steps).
+bool GeneratorCollapses(const KeyState& key) {
+    WORD x = key.x0;
+    for (int n = 0; n < 65537 && x != 0; ++n) x = ChaoticMap(x, key.p0);
+    return x == 0;
+}
+
+KeyState MakeKey(bool collapsing) {
+    for (unsigned seed = 1;; ++seed) {
+        crt::srand(seed);
+        KeyState key;
+        InitKey(key);
+        if (GeneratorCollapses(key) == collapsing) {
+            BuildSBox(key.states, key.sbox);
+            return key;
+        }
+    }
+}
+
+void FillImage(CDib& dib, const ImageSize& size) {
+    dib.Create(size.width, size.height, size.bits, nullptr, 0);
+    uint32_t s = 12345;
+    size_t n = size_t(dib.m_nHeight) * size_t(dib.m_nRowBytes);
+    for (size_t i = 0; i < n; ++i) {
+        s = s * 1664525u + 1013904223u;
+        dib.m_lpBits[i] = BYTE(s >> 24);
+    }
+}
+
+enum Operation { FRAME_STREAM, FRAME_WHOLE, MODE1, MODE1_COLLAPSED, MODE2, SBOX };
+const char* const kOperationNames[] = {"frame pass, stream only", "frame pass, whole system",
+                                       "mode 1, generator runs on", "mode 1, generator falls to 0",
+                                       "mode 2", "BuildSBox"};
+
+// "literal" or a kernel name.
+void Run(benchmark::State& state, Operation op, const ImageSize* size, const char* form) {
+    bool literalForm = std::strcmp(form, "literal") == 0;
+    if (!literalForm) {
+        for (CipherIsa isa : {CIPHER_ISA_SCALAR, CIPHER_ISA_AVX2, CIPHER_ISA_AVX512})
+            if (std::strcmp(form, GetCipherIsaName(isa)) == 0) SetCipherIsa(isa);
+    }
+    KeyState key = MakeKey(op == MODE1_COLLAPSED);
+    crt::srand(7);
+    if (op == SBOX) {
+        for (auto _ : state) {
+            if (literalForm)
+                literal::BuildSBox(key.states, key.sbox);
+            else
+                BuildSBox(key.states, key.sbox);
+            benchmark::DoNotOptimize(key.sbox);
+            key.states[key.sbox[0]] ^= 1;  // a fresh ranking each time
+        }
+        return;
+    }
+    CDib dib;
+    FillImage(dib, *size);
+    for (auto _ : state) {
+        switch (op) {
+            case FRAME_STREAM: literalForm ? literal::EncryptFrame(key, dib, true) : EncryptFrame(key, dib, true); break;
+            case FRAME_WHOLE: literalForm ? literal::EncryptFrame(key, dib, false) : EncryptFrame(key, dib, false); break;
+            case MODE1:
+            case MODE1_COLLAPSED: literalForm ? literal::EncryptStream(key, dib) : EncryptStream(key, dib); break;
+            case MODE2: literalForm ? literal::EncryptSubst(key, dib) : EncryptSubst(key, dib); break;
+            default: break;
+        }
+        benchmark::ClobberMemory();
+    }
+    state.counters["Mbps"] = benchmark::Counter(FrameBits(dib) / 1048576.0 * double(state.iterations()),
+                                                benchmark::Counter::kIsRate, benchmark::Counter::kIs1024);
+}
+
+// Collects the medians for the closing table while printing as usual.
+class CTableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (!median && !single) continue;
+            std::string name = run.run_name.function_name;
+            auto mbps = run.counters.find("Mbps");
+            m_results[name] = mbps != run.counters.end() ? double(mbps->second)
+                                                         : run.GetAdjustedRealTime() * 1e-3;  // us, from ns
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    const std::map<std::string, double>& Results() const { return m_results; }
+
+private:
+    std::map<std::string, double> m_results;
+};
+
+std::string Name(Operation op, const ImageSize* size, const char* form) {
+    return std::string(kOperationNames[op]) + "/" + (size ? size->name : "-") + "/" + form;
+}
+
+void PrintTable(const std::map<std::string, double>& results, const std::vector<const char*>& kernels) {
+    auto find = [&](const std::string& name) {
+        auto it = results.find(name);
+        return it == results.end() ? -1.0 : it->second;
+    };
+    std::printf("\nMedians; fast/literal is the ratio in this run (for BuildSBox, times in us).\n\n");
+    std::printf("| operation | image | literal |");
+    for (const char* k : kernels) std::printf(" %s | x |", k);
+    std::printf("\n|---|---|---:|");
+    for (size_t i = 0; i < kernels.size(); ++i) std::printf("---:|---:|");
+    std::printf("\n");
+    for (int op = FRAME_STREAM; op <= SBOX; ++op) {
+        for (const ImageSize& size : kImages) {
+            const ImageSize* s = op == SBOX ? nullptr : &size;
+            double lit = find(Name(Operation(op), s, "literal"));
+            if (lit < 0) continue;
+            std::printf("| %s | %s | %.0f |", kOperationNames[op], s ? s->name : "-", op == SBOX ? lit : lit);
+            for (const char* k : kernels) {
+                double v = find(Name(Operation(op), s, k));
+                if (v < 0)
+                    std::printf(" | |");
+                else if (op == SBOX)
+                    std::printf(" %.2f | %.0f |", v, lit / v);
+                else
+                    std::printf(" %.0f | %.1f |", v, v / lit);
+            }
+            std::printf("\n");
+            if (op == SBOX) break;
+        }
+    }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> args(argv, argv + argc);
+    static char reps[] = "--benchmark_repetitions=5";
+    static char aggregates[] = "--benchmark_report_aggregates_only=true";
+    if (argc == 1) {
+        args.push_back(reps);
+        args.push_back(aggregates);
+    }
+    int n = int(args.size());
+    benchmark::Initialize(&n, args.data());
+
+    std::vector<const char*> kernels;
+    for (CipherIsa isa : {CIPHER_ISA_AVX512, CIPHER_ISA_AVX2, CIPHER_ISA_SCALAR})
+        if (IsCipherIsaSupported(isa)) kernels.push_back(GetCipherIsaName(isa));
+    std::vector<const char*> forms = {"literal"};
+    forms.insert(forms.end(), kernels.begin(), kernels.end());
+
+    for (int op = FRAME_STREAM; op <= SBOX; ++op) {
+        for (const ImageSize& size : kImages) {
+            const ImageSize* s = op == SBOX ? nullptr : &size;
+            for (const char* form : forms) {
+                auto* b = benchmark::RegisterBenchmark(Name(Operation(op), s, form).c_str(), Run, Operation(op), s, form);
+                b->Unit(op == SBOX ? benchmark::kMicrosecond : benchmark::kMillisecond)->UseRealTime();
+                if (op != SBOX) b->MinTime(0.2);
+            }
+            if (op == SBOX) break;
+        }
+    }
+    CTableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintTable(reporter.Results(), kernels);
+    SetCipherIsa(GetBestCipherIsa());
+    benchmark::Shutdown();
+    return 0;
+}
