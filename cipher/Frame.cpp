@@ -87,26 +87,33 @@ public:
     // Returns the number of entries written; their offsets from X, plus base, go to touched.
     size_t Take(size_t b, WORD* X, size_t nWords, WORD* touched, unsigned base = 0) {
         uint64_t* slot = m_ring + (b & m_nMask) * 4;
-        size_t n = 0;
-        for (unsigned w = 0; w < 4; ++w) {
-            uint64_t bits = slot[w];
-            if (!bits) continue;
-            slot[w] = 0;
-            if (w * 64 + 64 > nWords) {
-                if (w * 64 >= nWords) break;
-                bits &= (uint64_t(1) << (nWords - w * 64)) - 1;
-            }
-            while (bits) {
-                unsigned k = w * 64 + unsigned(__builtin_ctzll(bits));
-                bits &= bits - 1;
-                X[k] = WORD(DrawByte(m_rand));
-                touched[n++] = WORD(base + k);
-                // The counter after this step; the next perturbation is a period on, unless the
-                // counter wraps to 0 (a multiple of every period) before that.
-                unsigned c = unsigned(m_counters[k] + b + 1) & 0xFFFF;
-                unsigned d = std::min<unsigned>(m_periods[k], 65536u - c);
-                Add(k, b + d);
-            }
+        uint64_t bits[4] = {slot[0], slot[1], slot[2], slot[3]};
+        slot[0] = slot[1] = slot[2] = slot[3] = 0;
+        if (nWords < kBlockWords)
+            for (unsigned w = 0; w < 4; ++w)
+                bits[w] &= nWords >= w * 64 + 64 ? ~uint64_t(0)
+                           : nWords <= w * 64   ? 0
+                                                : (uint64_t(1) << (nWords - w * 64)) - 1;
+        // One loop over all of the block's perturbations, the next one picked without branches:
+        // a loop per 64 positions would end at an unpredictable point four times per block.
+        unsigned nonEmpty = unsigned(bits[0] != 0) | unsigned(bits[1] != 0) << 1 |
+                            unsigned(bits[2] != 0) << 2 | unsigned(bits[3] != 0) << 3;
+        size_t n = size_t(__builtin_popcountll(bits[0]) + __builtin_popcountll(bits[1]) +
+                          __builtin_popcountll(bits[2]) + __builtin_popcountll(bits[3]));
+        for (size_t e = 0; e < n; ++e) {
+            unsigned w = unsigned(__builtin_ctz(nonEmpty));
+            uint64_t word = bits[w];
+            unsigned k = w * 64 + unsigned(__builtin_ctzll(word));
+            word &= word - 1;
+            bits[w] = word;
+            nonEmpty &= ~(unsigned(word == 0) << w);
+            X[k] = WORD(DrawByte(m_rand));
+            touched[e] = WORD(base + k);
+            // The counter after this step; the next perturbation is a period on, unless the
+            // counter wraps to 0 (a multiple of every period) before that.
+            unsigned c = unsigned(m_counters[k] + b + 1) & 0xFFFF;
+            unsigned d = std::min<unsigned>(m_periods[k], 65536u - c);
+            Add(k, b + d);
         }
         return n;
     }

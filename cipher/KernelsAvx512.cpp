@@ -4,6 +4,8 @@
 // processor has it.
 #include "cipher/Kernels.h"
 
+#include <algorithm>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 
@@ -181,20 +183,36 @@ void DrawBytesAvx512(uint32_t& state, WORD* out, size_t n) {
 void SubstAvx512(BYTE* data, size_t n, const BYTE sbox[256]) {
     Table256 table(sbox);
     size_t i = 0;
-    for (; i + 256 <= n; i += 256) {
-        _mm_prefetch(reinterpret_cast<const char*>(data + i) + 2048, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data + i) + 2048 + 64, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data + i) + 2048 + 128, _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(data + i) + 2048 + 192, _MM_HINT_T0);
-        __m512i v0 = _mm512_loadu_si512(data + i);
-        __m512i v1 = _mm512_loadu_si512(data + i + 64);
-        __m512i v2 = _mm512_loadu_si512(data + i + 128);
-        __m512i v3 = _mm512_loadu_si512(data + i + 192);
-        _mm512_storeu_si512(data + i, table.Lookup(v0));
-        _mm512_storeu_si512(data + i + 64, table.Lookup(v1));
-        _mm512_storeu_si512(data + i + 128, table.Lookup(v2));
-        _mm512_storeu_si512(data + i + 192, table.Lookup(v3));
+    // Up to a 64-byte boundary, so that the main loop's stores are aligned.
+    size_t head = std::min(n, size_t(-reinterpret_cast<uintptr_t>(data)) & 63);
+    if (head) {
+        __mmask64 m = (__mmask64(1) << head) - 1;
+        _mm512_mask_storeu_epi8(data, m, table.Lookup(_mm512_maskz_loadu_epi8(m, data)));
+        i = head;
     }
+    // An image larger than the caches is written around them: its bytes are not read again soon,
+    // and a streaming store spares the cache the write-back traffic.
+    const bool stream = n >= (size_t(8) << 20);
+    for (; i + 256 <= n; i += 256) {
+        const char* ahead = reinterpret_cast<const char*>(data + i) + 4096;
+        for (int k = 0; k < 4; ++k) _mm_prefetch(ahead + 64 * k, _MM_HINT_T0);
+        __m512i v0 = table.Lookup(_mm512_load_si512(data + i));
+        __m512i v1 = table.Lookup(_mm512_load_si512(data + i + 64));
+        __m512i v2 = table.Lookup(_mm512_load_si512(data + i + 128));
+        __m512i v3 = table.Lookup(_mm512_load_si512(data + i + 192));
+        if (stream) {
+            _mm512_stream_si512(reinterpret_cast<__m512i*>(data + i), v0);
+            _mm512_stream_si512(reinterpret_cast<__m512i*>(data + i + 64), v1);
+            _mm512_stream_si512(reinterpret_cast<__m512i*>(data + i + 128), v2);
+            _mm512_stream_si512(reinterpret_cast<__m512i*>(data + i + 192), v3);
+        } else {
+            _mm512_store_si512(data + i, v0);
+            _mm512_store_si512(data + i + 64, v1);
+            _mm512_store_si512(data + i + 128, v2);
+            _mm512_store_si512(data + i + 192, v3);
+        }
+    }
+    if (stream) _mm_sfence();
     for (; i < n; i += 64) {
         __mmask64 m = n - i >= 64 ? ~__mmask64(0) : (__mmask64(1) << (n - i)) - 1;
         __m512i v = _mm512_maskz_loadu_epi8(m, data + i);

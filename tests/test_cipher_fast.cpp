@@ -239,6 +239,7 @@ TEST_P(FastCipher, LargeImagesEachOperationOnce) {
         key.periods[9] = 65535;
         Twin twin(key, 4096, 4096, 24, 4);
         twin.Run(OP_FRAME_STREAM, "4096 x 4096 x 24");
+        twin.Run(OP_SUBST, "4096 x 4096 x 24");
     }
 }
 
