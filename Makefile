@@ -2,6 +2,7 @@
 # scratch, run every test.
 BUILD ?= build
 JOBS  ?= $(shell nproc)
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure build run test bench clean
 
@@ -16,7 +17,7 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Opens the window when one can be shown, otherwise runs the command-line tool.
+# Opens the window (it needs a display; without one it says so and fails).
 run: build
 	@scripts/run-moro $(BUILD)
 

@@ -62,7 +62,9 @@ TEST(BuildSBox, AlwaysAPermutationInRankOrder) {
         ASSERT_TRUE(std::all_of(seen, seen + 256, [](bool b) { return b; }));
         for (int k = 1; k < 256; ++k) {
             ASSERT_LE(values[sbox[k - 1]], values[sbox[k]]);
-            if (values[sbox[k - 1]] == values[sbox[k]]) ASSERT_GT(sbox[k - 1], sbox[k]);
+            if (values[sbox[k - 1]] == values[sbox[k]]) {
+                ASSERT_GT(sbox[k - 1], sbox[k]);
+            }
         }
     }
 }

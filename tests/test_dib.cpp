@@ -349,7 +349,9 @@ TEST(HuffmanCodes, CodesArePrefixFree) {
             if (i == j) continue;
             auto [ci, li] = codes[i];
             auto [cj, lj] = codes[j];
-            if (li <= lj) ASSERT_NE(cj >> (lj - li), ci) << "prefix clash";
+            if (li <= lj) {
+                ASSERT_NE(cj >> (lj - li), ci) << "prefix clash";
+            }
         }
 }
 

@@ -122,7 +122,7 @@ void DialogWidget::reject() {
 // ---- CDialog ----
 
 const AFX_MSGMAP* CDialog::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, {nullptr}}};
     static const AFX_MSGMAP map = {&CWnd::GetThisMessageMap, &entries[0]};
     return &map;
 }

@@ -12,7 +12,7 @@ CWinApp* g_pApp = nullptr;
 }
 
 const AFX_MSGMAP* CWinApp::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, {nullptr}}};
     static const AFX_MSGMAP map = {&CCmdTarget::GetThisMessageMap, &entries[0]};
     return &map;
 }

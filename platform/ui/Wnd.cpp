@@ -16,7 +16,7 @@
 // ---- message maps ----
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, AfxSig_end, {nullptr}}};
     static const AFX_MSGMAP map = {nullptr, &entries[0]};
     return &map;
 }
@@ -32,13 +32,13 @@ bool CCmdTarget::DispatchMessage(UINT nMessage, UINT nCode, UINT nID, WPARAM wPa
             LRESULT result = 0;
             switch (e->nSig) {
                 case AfxSig_vv:
-                    (this->*e->pfn)();
+                    (this->*e->handler.pfn)();
                     break;
                 case AfxSig_vwl:
-                    (this->*reinterpret_cast<void (CCmdTarget::*)(UINT, LPARAM)>(e->pfn))(UINT(wParam), lParam);
+                    (this->*e->handler.pfnVwl)(UINT(wParam), lParam);
                     break;
                 case AfxSig_hv:
-                    result = LRESULT((this->*reinterpret_cast<HCURSOR (CCmdTarget::*)()>(e->pfn))());
+                    result = LRESULT((this->*e->handler.pfnHv)());
                     break;
             }
             if (pResult) *pResult = result;

@@ -61,12 +61,19 @@ enum AfxSig {
     AfxSig_hv,   // HCURSOR ()
 };
 
+// The handler of an entry, in the member its signature names.
+union AfxHandler {
+    AFX_PMSG pfn;                               // AfxSig_vv
+    void (CCmdTarget::*pfnVwl)(UINT, LPARAM);   // AfxSig_vwl
+    HCURSOR (CCmdTarget::*pfnHv)();             // AfxSig_hv
+};
+
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;
     UINT nCode;
     UINT nID;
     int nSig;
-    AFX_PMSG pfn;
+    AfxHandler handler;
 };
 
 struct AFX_MSGMAP {
@@ -88,26 +95,29 @@ private:
         typedef baseClass TheBaseClass;                                                 \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 #define END_MESSAGE_MAP()                                                               \
-    {0, 0, 0, AfxSig_end, nullptr}                                                      \
+    {0, 0, 0, AfxSig_end, {nullptr}}                                                    \
     };                                                                                  \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
     return &messageMap;                                                                 \
     }
 
-#define ON_COMMAND(id, memberFxn) \
-    {WM_COMMAND, BN_CLICKED, UINT(id), AfxSig_vv, static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&memberFxn))},
-#define ON_BN_CLICKED(id, memberFxn) \
-    {WM_COMMAND, BN_CLICKED, UINT(id), AfxSig_vv, static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&ThisClass::memberFxn))},
-#define ON_WM_PAINT() \
-    {WM_PAINT, 0, 0, AfxSig_vv, static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&ThisClass::OnPaint))},
-#define ON_WM_SYSCOMMAND()                                                                                   \
-    {WM_SYSCOMMAND, 0, 0, AfxSig_vwl,                                                                        \
-     reinterpret_cast<AFX_PMSG>(static_cast<void (CCmdTarget::*)(UINT, LPARAM)>(                             \
-         static_cast<void (ThisClass::*)(UINT, LPARAM)>(&ThisClass::OnSysCommand)))},
-#define ON_WM_QUERYDRAGICON()                                                                                \
-    {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                                                      \
-     reinterpret_cast<AFX_PMSG>(static_cast<HCURSOR (CCmdTarget::*)()>(                                      \
-         static_cast<HCURSOR (ThisClass::*)()>(&ThisClass::OnQueryDragIcon)))},
+#define ON_COMMAND(id, memberFxn)                  \
+    {WM_COMMAND, BN_CLICKED, UINT(id), AfxSig_vv, \
+     {.pfn = static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&memberFxn))}},
+#define ON_BN_CLICKED(id, memberFxn)               \
+    {WM_COMMAND, BN_CLICKED, UINT(id), AfxSig_vv, \
+     {.pfn = static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&ThisClass::memberFxn))}},
+#define ON_WM_PAINT()              \
+    {WM_PAINT, 0, 0, AfxSig_vv, \
+     {.pfn = static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(&ThisClass::OnPaint))}},
+#define ON_WM_SYSCOMMAND()                                                       \
+    {WM_SYSCOMMAND, 0, 0, AfxSig_vwl,                                            \
+     {.pfnVwl = static_cast<void (CCmdTarget::*)(UINT, LPARAM)>(                 \
+          static_cast<void (ThisClass::*)(UINT, LPARAM)>(&ThisClass::OnSysCommand))}},
+#define ON_WM_QUERYDRAGICON()                                                    \
+    {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                          \
+     {.pfnHv = static_cast<HCURSOR (CCmdTarget::*)()>(                           \
+          static_cast<HCURSOR (ThisClass::*)()>(&ThisClass::OnQueryDragIcon))}},
 
 class CCmdTarget : public CObject {
 public:
