@@ -354,3 +354,17 @@ TEST(BmpArchive, BadArchivesLeaveTheImageAsItWas) {
         EXPECT_TRUE(Snapshot(dib) == before) << c.what;
     }
 }
+
+TEST(BmpFiles, TheSampleImagesLoad) {
+    struct Sample {
+        const char* name;
+        int width, height, bits;
+    } samples[] = {{"rings-24bit.bmp", 320, 240, 24}, {"shapes-8bit.bmp", 256, 256, 8}, {"map-24bit.bmp", 300, 200, 24}};
+    for (const Sample& s : samples) {
+        CDib dib;
+        ASSERT_TRUE(dib.LoadBmp((std::string(MORO_SOURCE_DIR) + "/samples/" + s.name).c_str())) << s.name;
+        EXPECT_EQ(dib.m_nWidth, s.width) << s.name;
+        EXPECT_EQ(dib.m_nHeight, s.height) << s.name;
+        EXPECT_EQ(dib.m_nBitCount, s.bits) << s.name;
+    }
+}
