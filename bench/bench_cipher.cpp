@@ -24,19 +24,21 @@ struct ImageSize {
 };
 const ImageSize kImages[] = {{"256x256x8", 256, 256, 8}, {"1024x1024x24", 1024, 1024, 24}, {"4096x4096x24", 4096, 4096, 24}};
 
-// Whether the index generator of mode 1 falls to its fixed point 0 (then only lane 0 steps).
-bool GeneratorCollapses(const KeyState& key) {
-    WORD x = key.x0;
-    for (int n = 0; n < 65537 && x != 0; ++n) x = ChaoticMap(x, key.p0);
+// Whether x falls to the map's fixed point 0.
+bool Collapses(WORD x, WORD p) {
+    for (int n = 0; n < 65537 && x != 0; ++n) x = ChaoticMap(x, p);
     return x == 0;
 }
 
+// A key whose mode-1 index generator runs on, or one whose generator falls to 0 (then only lane 0
+// steps) while lane 0 itself runs on.
 KeyState MakeKey(bool collapsing) {
     for (unsigned seed = 1;; ++seed) {
         crt::srand(seed);
         KeyState key;
         InitKey(key);
-        if (GeneratorCollapses(key) == collapsing) {
+        bool generator = Collapses(key.x0, key.p0);
+        if (generator == collapsing && !(generator && Collapses(key.states[0], key.params[0]))) {
             BuildSBox(key.states, key.sbox);
             return key;
         }
@@ -55,7 +57,7 @@ void FillImage(CDib& dib, const ImageSize& size) {
 
 enum Operation { FRAME_STREAM, FRAME_WHOLE, MODE1, MODE1_COLLAPSED, MODE2, SBOX };
 const char* const kOperationNames[] = {"frame pass, stream only", "frame pass, whole system",
-                                       "mode 1, generator runs on", "mode 1, generator falls to 0",
+                                       "mode 1, generator runs on", "mode 1, generator falls to 0, lane 0 runs on",
                                        "mode 2", "BuildSBox"};
 
 // "literal" or a kernel name.
@@ -106,7 +108,7 @@ public:
             std::string name = run.run_name.function_name;
             auto mbps = run.counters.find("Mbps");
             m_results[name] = mbps != run.counters.end() ? double(mbps->second)
-                                                         : run.GetAdjustedRealTime() * 1e-3;  // us, from ns
+                                                         : run.GetAdjustedRealTime();  // in the run's unit, us
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -136,13 +138,16 @@ void PrintTable(const std::map<std::string, double>& results, const std::vector<
             const ImageSize* s = op == SBOX ? nullptr : &size;
             double lit = find(Name(Operation(op), s, "literal"));
             if (lit < 0) continue;
-            std::printf("| %s | %s | %.0f |", kOperationNames[op], s ? s->name : "-", op == SBOX ? lit : lit);
+            if (op == SBOX)
+                std::printf("| %s | - | %.1f us |", kOperationNames[op], lit);
+            else
+                std::printf("| %s | %s | %.0f |", kOperationNames[op], s->name, lit);
             for (const char* k : kernels) {
                 double v = find(Name(Operation(op), s, k));
                 if (v < 0)
                     std::printf(" | |");
                 else if (op == SBOX)
-                    std::printf(" %.2f | %.0f |", v, lit / v);
+                    std::printf(" %.2f us | %.0f |", v, lit / v);
                 else
                     std::printf(" %.0f | %.1f |", v, v / lit);
             }
