@@ -1,11 +1,8 @@
 // moro-cli encrypt: the window's typical run on a file, from the command line.
-#include <cstdio>
-#include <ctime>
 #include <sstream>
 
-#include "cipher/Cipher.h"
 #include "cli/Args.h"
-#include "platform/Rand.h"
+#include "cli/Session.h"
 
 namespace {
 
@@ -75,17 +72,10 @@ int RunEncrypt(const std::vector<std::string>& args) {
     const std::string& in = reader.Positional()[0];
     const std::string& out = reader.Positional()[1];
 
-    crt::srand(bSeeded ? unsigned(nSeed) : unsigned(std::time(nullptr)));
-    KeyState key;
-    InitKey(key);
-
-    CDib original, cipher;
-    if (!cli::LoadBmpOrExplain(original, in)) return cli::kExitFailed;
-    cipher.Copy(original);
-    if (!cipher.IsValid()) {
-        std::fprintf(stderr, "moro-cli: no memory for the working copy of '%s'\n", in.c_str());
-        return cli::kExitFailed;
-    }
+    cli::Session session;
+    if (!cli::OpenSession(session, in, bSeeded, nSeed)) return cli::kExitFailed;
+    KeyState& key = session.key;
+    CDib& cipher = session.cipher;
     for (Step step : steps) {
         switch (step) {
             case Step::Stream: EncryptStream(key, cipher); break;

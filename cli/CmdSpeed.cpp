@@ -1,10 +1,8 @@
 // moro-cli speed: the window's speed test on an image.
 #include <cstdio>
-#include <ctime>
 
-#include "cipher/Cipher.h"
 #include "cli/Args.h"
-#include "platform/Rand.h"
+#include "cli/Session.h"
 
 namespace {
 
@@ -44,13 +42,9 @@ int RunSpeed(const std::vector<std::string>& args) {
     }
     if (reader.Positional().size() != 1) return reader.Fail("speed needs one image");
 
-    crt::srand(bSeeded ? unsigned(nSeed) : unsigned(std::time(nullptr)));
-    KeyState key;
-    InitKey(key);
-    CDib original, cipher;
-    if (!cli::LoadBmpOrExplain(original, reader.Positional()[0])) return cli::kExitFailed;
-    cipher.Copy(original);
-    double dSpeed = MeasureSpeed(key, cipher, bStreamOnly, unsigned(nFrames));
+    cli::Session session;
+    if (!cli::OpenSession(session, reader.Positional()[0], bSeeded, nSeed)) return cli::kExitFailed;
+    double dSpeed = MeasureSpeed(session.key, session.cipher, bStreamOnly, unsigned(nFrames));
     std::printf("The average encryption speed is about %g Mbps.\n", dSpeed);
     return cli::kExitOk;
 }
