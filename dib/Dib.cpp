@@ -35,7 +35,7 @@ CDib::CDib()
       m_pBluePlane(nullptr),
       code_stream(nullptr) {
     // The codec working area starts zeroed: its tables are built by the first Create or read.
-    std::memset(&m_cprHeader, 0, reinterpret_cast<BYTE*>(&m_nPlaneHeight + 1) -
+    std::memset(&m_cprHeader, 0, reinterpret_cast<BYTE*>(&m_bCodeFull + 1) -
                                      reinterpret_cast<BYTE*>(&m_cprHeader));
     CTime now = CTime::GetCurrentTime();
     m_cprHeader.byYear = BYTE(now.GetYear() - 1900);
@@ -250,4 +250,40 @@ void CDib::DeriveMembersFromBlock() {
     m_nColors = bih->biClrUsed ? int(bih->biClrUsed) : DibDefaultColors(m_nBitCount);
     m_nRowBytes = int(DibRowBytes(m_nWidth, m_nBitCount));
     m_nImageSize = m_nRowBytes * m_nHeight;
+}
+
+void CDib::SwapImage(CDib& other) {
+    std::swap(m_hHeap, other.m_hHeap);
+    std::swap(m_lpBuf, other.m_lpBuf);
+    std::swap(m_dwBufSize, other.m_dwBufSize);
+    std::swap(m_nBitCount, other.m_nBitCount);
+    std::swap(m_lpFileHeader, other.m_lpFileHeader);
+    std::swap(m_lpInfoHeader, other.m_lpInfoHeader);
+    std::swap(m_lpBmi, other.m_lpBmi);
+    std::swap(m_lpBits, other.m_lpBits);
+    std::swap(m_nWidth, other.m_nWidth);
+    std::swap(m_nHeight, other.m_nHeight);
+    std::swap(m_nRowBytes, other.m_nRowBytes);
+    std::swap(m_nImageSize, other.m_nImageSize);
+    std::swap(m_nColors, other.m_nColors);
+    std::swap(m_lpPalette, other.m_lpPalette);
+    std::swap(m_pRedPlane, other.m_pRedPlane);
+    std::swap(m_pGreenPlane, other.m_pGreenPlane);
+    std::swap(m_pBluePlane, other.m_pBluePlane);
+    std::swap(code_stream, other.code_stream);
+    // The header and the codec working area are plain data from m_cprHeader on.
+    BYTE* a = reinterpret_cast<BYTE*>(&m_cprHeader);
+    BYTE* b = reinterpret_cast<BYTE*>(&other.m_cprHeader);
+    std::swap_ranges(a, reinterpret_cast<BYTE*>(&m_bCodeFull + 1), b);
+}
+
+BOOL CDib::GrowCodeStream(size_t nBytes) {
+    if (!m_hHeap || !code_stream) return FALSE;
+    size_t nHave = HeapSize(m_hHeap, 0, code_stream);
+    if (nHave != size_t(-1) && nHave >= nBytes) return TRUE;
+    if (nBytes > size_t(INT_MAX)) return FALSE;
+    void* p = HeapReAlloc(m_hHeap, HEAP_ZERO_MEMORY, code_stream, nBytes);
+    if (!p) return FALSE;
+    code_stream = static_cast<BYTE*>(p);
+    return TRUE;
 }

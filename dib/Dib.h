@@ -178,10 +178,14 @@ public:
     WORD m_wAcValPtr[17];
     short m_nSamples[64];         // decoder: output samples
     short m_nRestartInterval;     // blocks between restart markers
-    int m_nBitPos;                // decoder: read position in bits
+    long long m_nBitPos;          // decoder: read position in bits (wide: long streams)
     int m_nCoef[64];              // decoder: dequantised coefficients, then inverse DCT output
     int m_nPlaneWidth;            // plane being coded: width in bytes
     int m_nPlaneHeight;           // and height in rows
+    // Bytes of code_stream the coder and decoder may use: the coder grows the buffer when a
+    // stream would outgrow it (small scales on busy images), the decoder never reads beyond it.
+    int m_nCodeLimit;
+    BOOL m_bCodeFull;             // coder: code_stream could not grow; the stream is incomplete
 
 protected:
     // Releases both heap blocks and returns the object to the empty state of a new object
@@ -194,6 +198,22 @@ protected:
     // object's image (in the library's own layout).  On failure shows the message, sets
     // m_nError and leaves the object exactly as it was.
     BOOL AdoptBmpImage(const BYTE* lpData, size_t nLength);
+    // Exchanges everything that makes up the image (heap and blocks, geometry, colour planes,
+    // CPR header and codec area) with another object; m_nError and m_nCprMode stay.  A load
+    // builds the new image in a temporary object and takes it over only when it succeeded.
+    void SwapImage(CDib& other);
+    // Grows code_stream to at least nBytes (zero beyond the old size); FALSE when it cannot.
+    BOOL GrowCodeStream(size_t nBytes);
+    // One byte of the current stream; 0 beyond m_nCodeLen or the buffer (the stream's end).
+    BYTE CodeByte(long long nIndex) const;
+    // The coder's bit writer: appends the low nBits of wBits, most significant first.
+    void PutBits(unsigned wBits, int nBits);
+    // Completes the current byte of the coder (stuffing a zero after 0xFF).
+    void CompleteCodeByte();
+    // Checks the decoder's symbol against a table; 0xFFFF on failure.
+    int DecodeSymbol(const WORD* lpMinCode, const WORD* lpMaxCode, const WORD* lpValPtr, const BYTE* lpHuffVal);
+    // Receives an nBits value as the decoder does; false when the stream ends first.
+    bool ReceiveValue(int nBits, int& nValue);
 };
 
 // Bytes per stored row of a BMP: the width in bits rounded up to 32 bits.

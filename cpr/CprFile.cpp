@@ -1,0 +1,302 @@
+// CPR and raw image files, the CPR header and the colour planes.
+//
+// Loads build the new image in a temporary object and take it over only when they succeed, so
+// a failed load leaves the image as it was.  Saves write beside the target and rename over it
+// when complete, so a failed save leaves no half-written file and keeps what was there.
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "dib/Dib.h"
+
+namespace {
+
+const char kMsgCprReadFailed[] = "读取CPR图像文件失败！";
+const char kMsgWriteFailed[] = "写文件失败！";
+const char kMsgReadFailed[] = "读取文件失败！";
+const char kMsgNoCodeMemory[] = "分配图像解压所需内存code_stream失败！";
+
+constexpr BYTE kColourGrey = 0, kColourOneStream = 1, kColourPlanes = 2;
+
+// Repairs a date stamp that cannot be a creation date, against today.
+void RepairDate(CPRHEADER& h) {
+    CTime now = CTime::GetCurrentTime();
+    if (static_cast<signed char>(h.byYear) < 80) h.byYear = BYTE(now.GetYear() - 1900);
+    signed char month = static_cast<signed char>(h.byMonth);
+    if (month < 1 || month > 12) h.byMonth = BYTE(now.GetMonth());
+    signed char day = static_cast<signed char>(h.byDay);
+    if (day < 1 || day > DaysInMonth(h.byYear + 1900, h.byMonth)) h.byDay = BYTE(now.GetDay());
+}
+
+// Thrown inside a load to stop it with a message and a code.
+struct LoadFailure {
+    const char* lpszText;  // null: no message
+    int nError;
+};
+
+}  // namespace
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month == 2) return ((year % 4 == 0 && year % 100 != 0) || year % 400 == 0) ? 29 : 28;
+    return month >= 1 && month <= 12 ? kDays[month - 1] : 31;
+}
+
+void CDib::SetCprHeader(short nScale) {
+    m_cprHeader.wWidth = short(m_nWidth);
+    m_cprHeader.wHeight = short(m_nHeight);
+    m_cprHeader.cScale = static_cast<signed char>(nScale);
+}
+
+// ---- colour planes ----
+
+BOOL CDib::AllocPlanes() {
+    if (m_nBitCount != 24 || m_nWidth <= 0 || m_nHeight <= 0) return FALSE;
+    free(m_pRedPlane);
+    free(m_pGreenPlane);
+    free(m_pBluePlane);
+    // Zeroed: a load merges the planes back whole, and samples its streams do not deliver
+    // (beyond the last whole block, or after a stream ends early) must come out as zero, not
+    // as whatever the memory held.
+    size_t n = size_t(m_nWidth) * size_t(m_nHeight);
+    m_pRedPlane = static_cast<BYTE*>(calloc(n, 1));
+    m_pGreenPlane = static_cast<BYTE*>(calloc(n, 1));
+    m_pBluePlane = static_cast<BYTE*>(calloc(n, 1));
+    if (!m_pRedPlane || !m_pGreenPlane || !m_pBluePlane) {
+        m_nError = DIB_ERR_MEMORY;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CDib::SplitPlanes() {
+    if (m_nBitCount != 24 || !m_lpBits) return FALSE;
+    if (!AllocPlanes()) return FALSE;
+    for (int r = 0; r < m_nHeight; ++r) {
+        const BYTE* row = m_lpBits + size_t(r) * size_t(m_nRowBytes);
+        size_t at = size_t(r) * size_t(m_nWidth);
+        for (int x = 0; x < m_nWidth; ++x) {
+            m_pBluePlane[at + x] = row[3 * x];
+            m_pGreenPlane[at + x] = row[3 * x + 1];
+            m_pRedPlane[at + x] = row[3 * x + 2];
+        }
+    }
+    return TRUE;
+}
+
+BOOL CDib::MergePlanes() {
+    if (!m_lpBits || m_nBitCount != 24 || !m_pRedPlane || !m_pGreenPlane || !m_pBluePlane) return FALSE;
+    for (int r = 0; r < m_nHeight; ++r) {
+        BYTE* row = m_lpBits + size_t(r) * size_t(m_nRowBytes);
+        size_t at = size_t(r) * size_t(m_nWidth);
+        for (int x = 0; x < m_nWidth; ++x) {
+            row[3 * x] = m_pBluePlane[at + x];
+            row[3 * x + 1] = m_pGreenPlane[at + x];
+            row[3 * x + 2] = m_pRedPlane[at + x];
+        }
+    }
+    return TRUE;
+}
+
+// ---- CPR files ----
+
+BOOL CDib::SaveCpr(const char* lpszPath, short nScale, BOOL bColor) {
+    if (m_nBitCount != 8 && m_nBitCount != 24) {
+        m_nError = DIB_ERR_CPR;
+        return FALSE;
+    }
+    // What a CPR file cannot hold faithfully is refused before any file is touched: scales
+    // outside 3-127 (zero steps, or a scale the header's signed byte changes) and sizes beyond
+    // the header's 16-bit fields.
+    if (nScale < 3 || nScale > 127 || m_nWidth > SHRT_MAX || m_nHeight > SHRT_MAX) {
+        m_nError = DIB_ERR_CPR;
+        return FALSE;
+    }
+    CReplaceFile file;
+    if (!lpszPath || !file.OpenForReplace(lpszPath)) {
+        m_nError = DIB_ERR_OPEN;
+        return FALSE;
+    }
+    if (m_dwBufSize == 0 || !m_lpBuf) {
+        // No image: nothing is written, and a file already there is kept.
+        file.Abandon();
+        m_nError = DIB_ERR_NO_IMAGE;
+        return FALSE;
+    }
+    bool bPlanes = m_nBitCount == 24 && BYTE(bColor) != 0;
+    try {
+        if (m_nCprMode == 2) {
+            BYTE tag[4] = {'C', 'P', 'R', m_nBitCount == 8 ? kColourGrey : bPlanes ? kColourPlanes : kColourOneStream};
+            file.Write(tag, 4);
+        }
+        if (!bPlanes) {
+            if (!EncodePlane(nScale, 0)) {
+                file.Abandon();
+                m_nError = DIB_ERR_MEMORY;
+                return FALSE;
+            }
+            file.Write(&m_cprHeader, sizeof m_cprHeader);
+            file.Write(code_stream, UINT(m_nCodeLen));
+        } else {
+            SetCprHeader(nScale);
+            file.Write(&m_cprHeader, sizeof m_cprHeader);
+            if (!SplitPlanes()) {
+                file.Abandon();
+                m_nError = DIB_ERR_PLANES;
+                return FALSE;
+            }
+            for (BYTE plane = 1; plane <= 3; ++plane) {
+                if (!EncodePlane(nScale, plane)) {
+                    file.Abandon();
+                    m_nError = DIB_ERR_MEMORY;
+                    return FALSE;
+                }
+                DWORD dwLen = DWORD(m_nCodeLen);
+                file.Write(&dwLen, 4);
+                file.Write(code_stream, UINT(m_nCodeLen));
+            }
+        }
+        file.Commit();
+    } catch (const CFileException&) {
+        file.Abandon();
+        m_nError = DIB_ERR_WRITE;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+namespace {
+
+// Reads one code stream of nLength bytes into the image's buffer.  Lengths are believed only as
+// far as the buffer or the file can hold them; the buffer grows for a stream longer than the
+// image (small scales on busy pictures make those), and bytes a short file does not deliver
+// are zero.
+void ReadStream(CDib& dib, CFile& file, ULONGLONG nLength) {
+    ULONGLONG nLeft = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
+    size_t nHave = dib.code_stream ? HeapSize(dib.m_hHeap, 0, dib.code_stream) : 0;
+    if (nHave == size_t(-1)) nHave = 0;
+    if (nLength > std::max<ULONGLONG>(nHave, nLeft) || nLength > ULONGLONG(INT_MAX))
+        throw LoadFailure{kMsgCprReadFailed, DIB_ERR_READ};
+    if (nLength > nHave) {
+        void* p = HeapReAlloc(dib.m_hHeap, HEAP_ZERO_MEMORY, dib.code_stream, size_t(nLength));
+        if (!p) throw LoadFailure{kMsgNoCodeMemory, DIB_ERR_MEMORY};
+        dib.code_stream = static_cast<BYTE*>(p);
+        nHave = size_t(nLength);
+    }
+    std::memset(dib.code_stream, 0, nHave);
+    dib.m_nCodeLen = int(nLength);
+    file.Read(dib.code_stream, UINT(nLength));
+}
+
+}  // namespace
+
+BOOL CDib::LoadCpr(const char* lpszPath) {
+    CFile file;
+    if (!lpszPath || !file.Open(lpszPath, CFile::modeRead)) {
+        m_nError = DIB_ERR_OPEN;
+        return FALSE;
+    }
+    CDib loaded;
+    loaded.m_nCprMode = m_nCprMode;
+    try {
+        int nDepth = 8;
+        BYTE tag[4] = {};
+        if (m_nCprMode == 2) {
+            file.Read(tag, 4);
+            if (tag[0] != 'C' || tag[1] != 'P' || tag[2] != 'R') throw LoadFailure{nullptr, DIB_ERR_CPR};
+            if (tag[3] != kColourGrey) nDepth = 24;
+        }
+        CPRHEADER header = {};
+        file.Read(&header, sizeof header);
+        loaded.m_cprHeader = header;
+        RepairDate(loaded.m_cprHeader);
+        if (header.wWidth <= 0 || header.wHeight <= 0) throw LoadFailure{kMsgCprReadFailed, DIB_ERR_MEMORY};
+        if (!loaded.Create(header.wWidth, header.wHeight, nDepth, nullptr, 0)) throw LoadFailure{nullptr, loaded.m_nError};
+        // Create stamps nothing: the file's header, with its date repaired, is the image's.
+        if (nDepth == 8 || tag[3] != kColourPlanes) {
+            ReadStream(loaded, file, loaded.m_cprHeader.dwCodeLen);
+            loaded.DecodePlane(0);
+        } else {
+            if (!loaded.AllocPlanes()) throw LoadFailure{nullptr, DIB_ERR_MEMORY};
+            for (BYTE plane = 1; plane <= 3; ++plane) {
+                DWORD dwLen = 0;
+                file.Read(&dwLen, 4);
+                ReadStream(loaded, file, dwLen);
+                loaded.DecodePlane(plane);
+            }
+            if (!loaded.MergePlanes()) throw LoadFailure{nullptr, DIB_ERR_PLANES};
+        }
+    } catch (const LoadFailure& failure) {
+        if (failure.lpszText) AfxMessageBox(failure.lpszText, MB_ICONSTOP);
+        m_nError = failure.nError;
+        return FALSE;
+    } catch (const CException&) {
+        AfxMessageBox(kMsgCprReadFailed, MB_ICONSTOP);
+        m_nError = DIB_ERR_READ;
+        return FALSE;
+    }
+    SwapImage(loaded);
+    return TRUE;
+}
+
+// ---- raw sample files ----
+
+BOOL CDib::SaveRaw(const char* lpszPath, int nNoHeader) {
+    CReplaceFile file;
+    if (!lpszPath || !file.OpenForReplace(lpszPath)) {
+        m_nError = DIB_ERR_OPEN;
+        return FALSE;
+    }
+    try {
+        if (!(nNoHeader && m_nWidth == 256 && m_nHeight == 256)) {
+            short size[2] = {short(m_nWidth), short(m_nHeight)};
+            file.Write(size, 4);
+        }
+        if (m_lpBits && m_nWidth > 0) {
+            // A row of a 1, 2 or 4-bit image is shorter than its width in bytes: what it does
+            // not hold is written as zero rather than read from beyond the row.
+            std::vector<BYTE> row(size_t(m_nWidth), 0);
+            size_t nTake = std::min(size_t(m_nWidth), size_t(m_nRowBytes));
+            for (int r = m_nHeight - 1; r >= 0; --r) {
+                std::memcpy(row.data(), m_lpBits + size_t(r) * size_t(m_nRowBytes), nTake);
+                file.Write(row.data(), UINT(row.size()));
+            }
+        }
+        file.Commit();
+    } catch (const CFileException&) {
+        file.Abandon();
+        AfxMessageBox(kMsgWriteFailed, MB_ICONSTOP);
+        m_nError = DIB_ERR_WRITE;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CDib::LoadRaw(const char* lpszPath, int nNoHeader) {
+    CFile file;
+    if (!lpszPath || !file.Open(lpszPath, CFile::modeRead)) return FALSE;
+    CDib loaded;
+    loaded.m_nCprMode = m_nCprMode;
+    std::memcpy(&loaded.m_cprHeader, &m_cprHeader, sizeof m_cprHeader);
+    try {
+        short w = 256, h = 256;
+        if (nNoHeader == 0) {
+            file.Read(&w, 2);
+            file.Read(&h, 2);
+        }
+        if (!loaded.Create(w, h, 8, nullptr, 0)) {
+            m_nError = loaded.m_nError;
+            return FALSE;
+        }
+        // Rows the file does not deliver stay zero.
+        for (int r = h - 1; r >= 0; --r)
+            file.Read(loaded.m_lpBits + size_t(r) * size_t(loaded.m_nRowBytes), UINT(w));
+    } catch (const CFileException&) {
+        AfxMessageBox(kMsgReadFailed, MB_ICONSTOP);
+        return FALSE;
+    }
+    SwapImage(loaded);
+    return TRUE;
+}
