@@ -38,10 +38,24 @@ private:
     bool m_bFailed = false;
 };
 
-// Loads a BMP file; on failure explains it on standard error (the library has already said why
-// when it could) and returns false.
+// Image files by their extension: .bmp, .cpr, .raw (any other is read and written as BMP).
+enum class FileKind { Bmp, Cpr, Raw, Unknown };
+FileKind KindOf(const std::string& path);
+// What a library error code means, for messages.
+const char* ErrorText(int nError);
+
+struct SaveOptions {
+    short nScale = 50;      // CPR quantisation scale
+    bool bColour = false;   // CPR: three colour planes for a 24-bit image
+    bool bNoHeader = false; // raw: no size header (only for 256 x 256 images)
+};
+
+// Load and save by extension; a failure is explained on standard error (after the library's
+// own message, when it shows one) and gives false.
+bool LoadOrExplain(CDib& dib, const std::string& path, bool bNoHeader = false);
+bool SaveOrExplain(CDib& dib, const std::string& path, const SaveOptions& options);
+// BMP files only, whatever the extension.
 bool LoadBmpOrExplain(CDib& dib, const std::string& path);
-// Saves a BMP file the same way.
 bool SaveBmpOrExplain(CDib& dib, const std::string& path);
 
 }  // namespace cli

@@ -1,5 +1,7 @@
 // moro-cli info: what the library reads from a file.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/Args.h"
 #include "dib/Dib.h"
@@ -13,8 +15,12 @@ const cli::Command kInfo = {
     "info FILE",
     "usage: moro-cli info FILE\n"
     "\n"
-    "Reads a BMP file with MORO's library and prints what it holds: width, height, bits per\n"
-    "pixel, palette entries, bytes per row and file size; or the reason it cannot be read.\n",
+    "Reads a file with MORO's library and prints what it holds; or the reason it cannot be read.\n"
+    "  BMP (.bmp, or any other name): width, height, bits per pixel, palette entries, bytes per\n"
+    "  row and file size.\n"
+    "  CPR (.cpr): colour kind, size, scale, date and the length of each code stream.\n"
+    "  raw (.raw): the size its header gives (a file of exactly 65536 bytes is taken as a\n"
+    "  headerless 256 x 256 image).\n",
     RunInfo,
 };
 MORO_CLI_COMMAND(kInfo);
@@ -37,12 +43,80 @@ int DescribeBmp(const std::string& path) {
     return cli::kExitOk;
 }
 
+int DescribeCpr(const std::string& path) {
+    std::vector<BYTE> head(60, 0);
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead)) {
+        std::fprintf(stderr, "moro-cli: '%s' %s\n", path.c_str(), cli::ErrorText(DIB_ERR_OPEN));
+        return cli::kExitFailed;
+    }
+    ULONGLONG nLength = file.GetLength();
+    file.Read(head.data(), 60);
+    file.Close();
+    // Everything the loader checks is checked by loading: the description follows only then.
+    CDib dib;
+    if (!cli::LoadOrExplain(dib, path)) return cli::kExitFailed;
+    CPRHEADER h;
+    std::memcpy(&h, head.data() + 4, sizeof h);
+    static const char* const kKinds[] = {"8-bit, one stream", "24-bit, one stream of interleaved bytes",
+                                         "24-bit, three colour planes"};
+    std::printf("file: %s\n", path.c_str());
+    std::printf("format: CPR\n");
+    std::printf("colour kind: %d (%s)\n", head[3], head[3] < 3 ? kKinds[head[3]] : "24-bit, one stream");
+    std::printf("width: %d\n", h.wWidth);
+    std::printf("height: %d\n", h.wHeight);
+    std::printf("scale: %d\n", h.cScale);
+    std::printf("date: %04d-%02d-%02d\n", dib.m_cprHeader.byYear + 1900, dib.m_cprHeader.byMonth, dib.m_cprHeader.byDay);
+    if (head[3] == 2) {
+        CFile f(path.c_str(), CFile::modeRead);
+        f.Seek(56, CFile::begin);
+        const char* names[] = {"red", "green", "blue"};
+        for (const char* name : names) {
+            DWORD n = 0;
+            f.Read(&n, 4);
+            std::printf("%s stream: %lu bytes\n", name, (unsigned long)n);
+            f.Seek(n, CFile::current);
+        }
+    } else {
+        std::printf("stream: %lu bytes\n", (unsigned long)h.dwCodeLen);
+    }
+    std::printf("file size: %llu\n", (unsigned long long)nLength);
+    return cli::kExitOk;
+}
+
+int DescribeRaw(const std::string& path) {
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead)) {
+        std::fprintf(stderr, "moro-cli: '%s' %s\n", path.c_str(), cli::ErrorText(DIB_ERR_OPEN));
+        return cli::kExitFailed;
+    }
+    ULONGLONG nLength = file.GetLength();
+    file.Close();
+    bool bNoHeader = nLength == 65536;
+    CDib dib;
+    if (!cli::LoadOrExplain(dib, path, bNoHeader)) return cli::kExitFailed;
+    unsigned long long nSamples = (unsigned long long)dib.m_nWidth * (unsigned long long)dib.m_nHeight;
+    std::printf("file: %s\n", path.c_str());
+    std::printf("format: raw samples, %s\n", bNoHeader ? "no header (256 x 256)" : "with a size header");
+    std::printf("width: %d\n", dib.m_nWidth);
+    std::printf("height: %d\n", dib.m_nHeight);
+    std::printf("samples in the file: %llu of %llu\n",
+                std::min<unsigned long long>(nSamples, nLength - (bNoHeader ? 0 : std::min<ULONGLONG>(nLength, 4))), nSamples);
+    std::printf("file size: %llu\n", (unsigned long long)nLength);
+    return cli::kExitOk;
+}
+
 int RunInfo(const std::vector<std::string>& args) {
     cli::ArgReader reader(kInfo, args);
     std::string option;
     if (reader.NextOption(option)) return reader.Fail("unknown option " + option);
     if (reader.Positional().size() != 1) return reader.Fail("info needs one file");
-    return DescribeBmp(reader.Positional()[0]);
+    const std::string& path = reader.Positional()[0];
+    switch (cli::KindOf(path)) {
+        case cli::FileKind::Cpr: return DescribeCpr(path);
+        case cli::FileKind::Raw: return DescribeRaw(path);
+        default: return DescribeBmp(path);
+    }
 }
 
 }  // namespace
