@@ -111,10 +111,10 @@ TEST(BmpFiles, LongerInfoHeadersKeepTheirPaletteBehindTheHeader) {
         LoadFrom(dib, dir, MakeBmpFile(spec));
         LoadFrom(reference, dir, MakeBmpFile(plain));
         // Held in the library's layout: the 40-byte header and the palette at 54.
-        EXPECT_EQ(dib.m_lpInfoHeader->biSize, 40u);
+        EXPECT_EQ(+dib.m_lpInfoHeader->biSize, 40u);
         EXPECT_EQ(dib.m_lpPalette[1].rgbGreen, 254);
         EXPECT_EQ(RgbPixels(dib), RgbPixels(reference));
-        EXPECT_EQ(dib.m_lpFileHeader->bfSize, dib.m_dwBufSize);
+        EXPECT_EQ(+dib.m_lpFileHeader->bfSize, dib.m_dwBufSize);
         // So a copy (every encryption starts from one) keeps the colours.
         CDib copy;
         copy.Copy(dib);

@@ -72,7 +72,7 @@ TEST(BmpSuite, EveryFileLoadsCorrectlyOrIsRefusedCleanly) {
             EXPECT_EQ(dib.m_nHeight, it->second.nHeight);
             EXPECT_EQ(Crc32(RgbPixels(dib)), it->second.crc);
             // What is loaded is in the library's layout and survives a copy.
-            EXPECT_EQ(dib.m_lpInfoHeader->biSize, 40u);
+            EXPECT_EQ(+dib.m_lpInfoHeader->biSize, 40u);
             CDib copy;
             copy.Copy(dib);
             EXPECT_EQ(Crc32(RgbPixels(copy)), it->second.crc);

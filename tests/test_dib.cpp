@@ -58,9 +58,9 @@ TEST(DibCreate, EightBitTenByFive) {
     EXPECT_EQ(dib.m_nRowBytes, 12);
     EXPECT_EQ(dib.m_nImageSize, 60);
     EXPECT_EQ(dib.m_nColors, 256);
-    EXPECT_EQ(dib.m_lpFileHeader->bfOffBits, 1078u);
-    EXPECT_EQ(dib.m_lpFileHeader->bfType, 0x4D42);
-    EXPECT_EQ(dib.m_lpFileHeader->bfSize, 1138u);
+    EXPECT_EQ(+dib.m_lpFileHeader->bfOffBits, 1078u);
+    EXPECT_EQ(+dib.m_lpFileHeader->bfType, 0x4D42);
+    EXPECT_EQ(+dib.m_lpFileHeader->bfSize, 1138u);
     EXPECT_EQ(dib.GetBufSize(), 1138u);
     for (int i = 0; i < 60; ++i) ASSERT_EQ(dib.m_lpBits[i], 7);
     // The pointers into the block follow the file layout.
@@ -68,11 +68,11 @@ TEST(DibCreate, EightBitTenByFive) {
     EXPECT_EQ(reinterpret_cast<BYTE*>(dib.m_lpBmi), dib.m_lpBuf + 14);
     EXPECT_EQ(reinterpret_cast<BYTE*>(dib.m_lpPalette), dib.m_lpBuf + 54);
     EXPECT_EQ(dib.m_lpBits, dib.m_lpBuf + 1078);
-    EXPECT_EQ(dib.m_lpInfoHeader->biSize, 40u);
-    EXPECT_EQ(dib.m_lpInfoHeader->biWidth, 10);
-    EXPECT_EQ(dib.m_lpInfoHeader->biHeight, 5);
-    EXPECT_EQ(dib.m_lpInfoHeader->biPlanes, 1);
-    EXPECT_EQ(dib.m_lpInfoHeader->biClrUsed, 0u);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biSize, 40u);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biWidth, 10);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biHeight, 5);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biPlanes, 1);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biClrUsed, 0u);
 }
 
 TEST(DibCreate, RowSizesOfEveryDepth) {
@@ -84,7 +84,7 @@ TEST(DibCreate, RowSizesOfEveryDepth) {
         ASSERT_TRUE(dib.Create(c.width, 3, c.bits)) << c.width << "x" << c.bits;
         EXPECT_EQ(dib.m_nRowBytes, c.rowBytes) << c.width << "x" << c.bits;
         EXPECT_EQ(dib.m_nColors, c.colors);
-        EXPECT_EQ(dib.m_lpFileHeader->bfOffBits, DWORD(54 + 4 * c.colors));
+        EXPECT_EQ(+dib.m_lpFileHeader->bfOffBits, DWORD(54 + 4 * c.colors));
         EXPECT_EQ(dib.GetBufSize(), DWORD(54 + 4 * c.colors + 3 * c.rowBytes));
     }
 }
@@ -123,7 +123,7 @@ TEST(DibCreate, GivenPaletteAndOneColourPalette) {
     ASSERT_TRUE(one.Create(&bih));
     EXPECT_EQ(one.m_nColors, 1);
     EXPECT_EQ(one.m_lpPalette[0].rgbRed, 0);
-    EXPECT_EQ(one.m_lpFileHeader->bfOffBits, 58u);
+    EXPECT_EQ(+one.m_lpFileHeader->bfOffBits, 58u);
 }
 
 TEST(DibCreate, UnsupportedDepthsMakeAnEightBitImageThatSaysSo) {
@@ -132,15 +132,15 @@ TEST(DibCreate, UnsupportedDepthsMakeAnEightBitImageThatSaysSo) {
         ASSERT_TRUE(dib.Create(10, 5, bits)) << bits;
         EXPECT_EQ(dib.GetBitCount(), 8);
         EXPECT_EQ(dib.m_nRowBytes, 12);
-        EXPECT_EQ(dib.m_lpInfoHeader->biBitCount, 8) << "header describes the rows as stored";
+        EXPECT_EQ(+dib.m_lpInfoHeader->biBitCount, 8) << "header describes the rows as stored";
         EXPECT_EQ(dib.m_nColors, 256);
     }
     BITMAPINFOHEADER bih = {124, 10, 5, 1, 32, 3, 0, 0, 0, 0, 0};
     CDib dib;
     ASSERT_TRUE(dib.Create(&bih));
-    EXPECT_EQ(dib.m_lpInfoHeader->biBitCount, 8);
-    EXPECT_EQ(dib.m_lpInfoHeader->biSize, 40u) << "the block always holds a 40-byte header";
-    EXPECT_EQ(dib.m_lpInfoHeader->biCompression, BI_RGB);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biBitCount, 8);
+    EXPECT_EQ(+dib.m_lpInfoHeader->biSize, 40u) << "the block always holds a 40-byte header";
+    EXPECT_EQ(+dib.m_lpInfoHeader->biCompression, BI_RGB);
 }
 
 TEST(DibCreate, RefusesSizesThatCannotExistAndKeepsTheImage) {
