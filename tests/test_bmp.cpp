@@ -24,11 +24,11 @@ TEST(BmpFiles, RoundTripKeepsTheBlockByteForByte) {
     TempDir dir;
     for (int bits : {1, 2, 4, 8, 24}) {
         for (int width : {1, 5, 33}) {
-            BmpSpec spec;
-            spec.nWidth = width;
-            spec.nHeight = 4;
-            spec.nBitCount = bits;
-            std::vector<BYTE> file = MakeBmpFile(spec);
+            BmpFields fields;
+            fields.nWidth = width;
+            fields.nHeight = 4;
+            fields.nBitCount = bits;
+            std::vector<BYTE> file = MakeBmpFile(fields);
             CDib dib;
             LoadFrom(dib, dir, file);
             EXPECT_EQ(std::vector<BYTE>(dib.m_lpBuf, dib.m_lpBuf + dib.m_dwBufSize), file);
@@ -66,30 +66,30 @@ TEST(BmpFiles, CreatedImageSavesAndLoadsIdentically) {
 
 TEST(BmpFiles, PaletteCountComesFromTheHeader) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nBitCount = 8;
-    spec.dwClrUsed = 20;  // shorter than the 256 the depth allows
+    BmpFields fields;
+    fields.nBitCount = 8;
+    fields.dwClrUsed = 20;  // shorter than the 256 the depth allows
     CDib dib;
-    LoadFrom(dib, dir, MakeBmpFile(spec));
+    LoadFrom(dib, dir, MakeBmpFile(fields));
     EXPECT_EQ(dib.m_nColors, 20);
     EXPECT_EQ(dib.m_lpBits - dib.m_lpBuf, 54 + 80);
 
-    spec.nBitCount = 24;
-    spec.dwClrUsed = 0;
+    fields.nBitCount = 24;
+    fields.dwClrUsed = 0;
     CDib rgb;
-    LoadFrom(rgb, dir, MakeBmpFile(spec));
+    LoadFrom(rgb, dir, MakeBmpFile(fields));
     EXPECT_EQ(rgb.m_nColors, 0);
     EXPECT_EQ(rgb.m_lpBits - rgb.m_lpBuf, 54);
 }
 
 TEST(BmpFiles, RowsAreTakenFromTheOffsetTheFileGives) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nOffBits = 54 + 1024 + 30;  // a gap between the palette and the rows
-    std::vector<BYTE> file = MakeBmpFile(spec);
+    BmpFields fields;
+    fields.nOffBits = 54 + 1024 + 30;  // a gap between the palette and the rows
+    std::vector<BYTE> file = MakeBmpFile(fields);
     CDib dib;
     LoadFrom(dib, dir, file);
-    EXPECT_EQ(dib.m_lpBits - dib.m_lpBuf, spec.nOffBits);
+    EXPECT_EQ(dib.m_lpBits - dib.m_lpBuf, fields.nOffBits);
     EXPECT_EQ(dib.m_lpBits[0], 3);
     // A copy has the library's own layout and the same pixels.
     CDib copy;
@@ -101,14 +101,14 @@ TEST(BmpFiles, RowsAreTakenFromTheOffsetTheFileGives) {
 TEST(BmpFiles, LongerInfoHeadersKeepTheirPaletteBehindTheHeader) {
     TempDir dir;
     for (DWORD size : {108u, 124u}) {
-        BmpSpec spec;
-        spec.nBitCount = 8;
-        spec.dwInfoSize = size;
-        spec.nWidth = 9;
-        BmpSpec plain = spec;
+        BmpFields fields;
+        fields.nBitCount = 8;
+        fields.dwInfoSize = size;
+        fields.nWidth = 9;
+        BmpFields plain = fields;
         plain.dwInfoSize = 40;
         CDib dib, reference;
-        LoadFrom(dib, dir, MakeBmpFile(spec));
+        LoadFrom(dib, dir, MakeBmpFile(fields));
         LoadFrom(reference, dir, MakeBmpFile(plain));
         // Held in the library's layout: the 40-byte header and the palette at 54.
         EXPECT_EQ(+dib.m_lpInfoHeader->biSize, 40u);
@@ -127,11 +127,11 @@ TEST(BmpFiles, LongerInfoHeadersKeepTheirPaletteBehindTheHeader) {
 
 TEST(BmpFiles, TwoBitImagesSurviveACopy) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nBitCount = 2;
-    spec.nWidth = 11;
+    BmpFields fields;
+    fields.nBitCount = 2;
+    fields.nWidth = 11;
     CDib dib, copy;
-    LoadFrom(dib, dir, MakeBmpFile(spec));
+    LoadFrom(dib, dir, MakeBmpFile(fields));
     copy.Copy(dib);
     EXPECT_EQ(copy.m_nBitCount, 2);
     EXPECT_EQ(copy.m_nRowBytes, 4);
@@ -148,8 +148,8 @@ TEST(BmpFiles, FaultyFilesAreRefusedWithoutDamage) {
         UINT style;
         int error;
     };
-    auto spec = [](auto change) {
-        BmpSpec s;
+    auto fields = [](auto change) {
+        BmpFields s;
         change(s);
         return MakeBmpFile(s);
     };
@@ -174,17 +174,17 @@ TEST(BmpFiles, FaultyFilesAreRefusedWithoutDamage) {
         {"first word not BM", notBmp, kNotBitmap, MB_OK, 5},
         {"only the signature", {'B', 'M'}, kNotBitmap, MB_OK, 5},
         {"shorter than the headers", shortFile, kNotBitmap, MB_OK, 5},
-        {"16 bits", spec([](BmpSpec& s) { s.nBitCount = 16; }), kBadFormat, MB_ICONSTOP, 5},
-        {"32 bits", spec([](BmpSpec& s) { s.nBitCount = 32; }), kBadFormat, MB_ICONSTOP, 5},
-        {"bit count 0", spec([](BmpSpec& s) { s.nBitCount = 0; }), kBadFormat, MB_ICONSTOP, 5},
-        {"run-length compressed", spec([](BmpSpec& s) { s.dwCompression = 1; }), kBadFormat, MB_ICONSTOP, 5},
-        {"top-down", spec([](BmpSpec& s) { s.nHeight = -3; }), kBadFormat, MB_ICONSTOP, 5},
-        {"width 0", spec([](BmpSpec& s) { s.nWidth = 0; }), kBadFormat, MB_ICONSTOP, 5},
-        {"height 0", spec([](BmpSpec& s) { s.nHeight = 0; }), kBadFormat, MB_ICONSTOP, 5},
+        {"16 bits", fields([](BmpFields& s) { s.nBitCount = 16; }), kBadFormat, MB_ICONSTOP, 5},
+        {"32 bits", fields([](BmpFields& s) { s.nBitCount = 32; }), kBadFormat, MB_ICONSTOP, 5},
+        {"bit count 0", fields([](BmpFields& s) { s.nBitCount = 0; }), kBadFormat, MB_ICONSTOP, 5},
+        {"run-length compressed", fields([](BmpFields& s) { s.dwCompression = 1; }), kBadFormat, MB_ICONSTOP, 5},
+        {"top-down", fields([](BmpFields& s) { s.nHeight = -3; }), kBadFormat, MB_ICONSTOP, 5},
+        {"width 0", fields([](BmpFields& s) { s.nWidth = 0; }), kBadFormat, MB_ICONSTOP, 5},
+        {"height 0", fields([](BmpFields& s) { s.nHeight = 0; }), kBadFormat, MB_ICONSTOP, 5},
         {"OS/2 header", os2, kBadFormat, MB_ICONSTOP, 5},
         {"header longer than the file", hugeHeader, kNotBitmap, MB_OK, 5},
         {"palette beyond the end", hugePalette, kNotBitmap, MB_OK, 5},
-        {"rows beyond the end", spec([](BmpSpec& s) { s.nCut = 1; }), kNotBitmap, MB_OK, 5},
+        {"rows beyond the end", fields([](BmpFields& s) { s.nCut = 1; }), kNotBitmap, MB_OK, 5},
         {"rows inside the headers", bitsInHeader, kNotBitmap, MB_OK, 5},
         {"rows too large to hold", hugeWidth, "分配图像显示所需内存m_lpBuf失败！", MB_ICONSTOP, 4},
     };
@@ -210,7 +210,7 @@ TEST(BmpFiles, OutOfMemoryLeavesTheImageAndLeaksNothing) {
     LoadFrom(dib, dir, MakeBmpFile({}));
     DibSnapshot before = Snapshot(dib);
     size_t blocks = platform::HeapBlockCount(dib.m_hHeap);
-    BmpSpec big;
+    BmpFields big;
     big.nWidth = 40;
     WriteFileBytes(dir.Path("big.bmp"), MakeBmpFile(big));
     for (int skip : {0, 1}) {  // the image block, then code_stream
@@ -289,14 +289,14 @@ DWORD LoadArchive(CDib& dib, const TempDir& dir, const std::vector<BYTE>& bytes)
 TEST(BmpArchive, StoreAndLoadGiveTheSameImageAndKeepTheStreamInStep) {
     TempDir dir;
     CDib a, b;
-    BmpSpec spec;
-    spec.nBitCount = 4;
-    spec.nWidth = 19;
-    LoadFrom(a, dir, MakeBmpFile(spec));
+    BmpFields fields;
+    fields.nBitCount = 4;
+    fields.nWidth = 19;
+    LoadFrom(a, dir, MakeBmpFile(fields));
     std::vector<BYTE> bytes = Archive(a, dir);
     // The archive form is the file image followed by what came after it.
     ASSERT_EQ(bytes.size(), a.m_dwBufSize + 4);
-    EXPECT_EQ(std::vector<BYTE>(bytes.begin(), bytes.end() - 4), MakeBmpFile(spec));
+    EXPECT_EQ(std::vector<BYTE>(bytes.begin(), bytes.end() - 4), MakeBmpFile(fields));
     EXPECT_EQ(LoadArchive(b, dir, bytes), 0xA5C3F00Du);
     EXPECT_EQ(Snapshot(a), Snapshot(b));
     EXPECT_EQ(b.m_nPlaneWidth, b.m_nRowBytes);

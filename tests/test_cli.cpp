@@ -40,11 +40,11 @@ CliRun RunCli(const TempDir& dir, const std::string& args) {
 
 TEST(CliEncrypt, WritesWhatTheLibraryComputesForTheSameSeedAndSteps) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nWidth = 37;
-    spec.nHeight = 11;
-    spec.nBitCount = 24;
-    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    BmpFields fields;
+    fields.nWidth = 37;
+    fields.nHeight = 11;
+    fields.nBitCount = 24;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(fields));
     CliRun run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") +
                               " --seed 12345 --steps stream,subst,frame,frame-stream,init,stream");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -116,10 +116,10 @@ TEST(CliEncrypt, FailuresAndBadArgumentsHaveTheirExitCodes) {
 
 TEST(CliSpeed, PrintsTheWindowsSentence) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nWidth = 64;
-    spec.nHeight = 64;
-    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    BmpFields fields;
+    fields.nWidth = 64;
+    fields.nHeight = 64;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(fields));
     CliRun run = RunCli(dir, "speed " + dir.Path("in.bmp") + " --frames 3 --seed 1");
     ASSERT_EQ(run.status, 0) << run.err;
     double mbps = 0;
@@ -133,19 +133,19 @@ TEST(CliSpeed, PrintsTheWindowsSentence) {
 
 TEST(CliInfo, DescribesBmpFilesOrSaysWhyNot) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nWidth = 10;
-    spec.nHeight = 5;
-    spec.nBitCount = 4;
-    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    BmpFields fields;
+    fields.nWidth = 10;
+    fields.nHeight = 5;
+    fields.nBitCount = 4;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(fields));
     CliRun run = RunCli(dir, "info " + dir.Path("in.bmp"));
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* line : {"width: 10\n", "height: 5\n", "bits per pixel: 4\n", "colours: 16\n", "row bytes: 8\n",
                              "file size: 158\n"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line << " in\n" << run.out;
 
-    spec.nBitCount = 16;
-    WriteFileBytes(dir.Path("bad.bmp"), MakeBmpFile(spec));
+    fields.nBitCount = 16;
+    WriteFileBytes(dir.Path("bad.bmp"), MakeBmpFile(fields));
     CliRun bad = RunCli(dir, "info " + dir.Path("bad.bmp"));
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("非法的BMP图像格式！"), std::string::npos) << bad.err;
@@ -153,11 +153,11 @@ TEST(CliInfo, DescribesBmpFilesOrSaysWhyNot) {
 
 TEST(CliConvert, BetweenBmpCprAndRawAndInfoDescribesThem) {
     TempDir dir;
-    BmpSpec spec;
-    spec.nWidth = 40;
-    spec.nHeight = 24;
-    spec.nBitCount = 24;
-    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(spec));
+    BmpFields fields;
+    fields.nWidth = 40;
+    fields.nHeight = 24;
+    fields.nBitCount = 24;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(fields));
     std::string in = dir.Path("in.bmp");
     CliRun run = RunCli(dir, "convert " + in + " " + dir.Path("c.cpr") + " --colour --scale 30");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -176,10 +176,10 @@ TEST(CliConvert, BetweenBmpCprAndRawAndInfoDescribesThem) {
     EXPECT_EQ(loaded.m_nWidth, 40);
     EXPECT_EQ(loaded.m_nBitCount, 24);
 
-    spec.nBitCount = 8;
-    spec.nWidth = 256;
-    spec.nHeight = 256;
-    WriteFileBytes(in, MakeBmpFile(spec));
+    fields.nBitCount = 8;
+    fields.nWidth = 256;
+    fields.nHeight = 256;
+    WriteFileBytes(in, MakeBmpFile(fields));
     ASSERT_EQ(RunCli(dir, "convert " + in + " " + dir.Path("s.raw") + " --no-header").status, 0);
     EXPECT_EQ(ReadFileBytes(dir.Path("s.raw")).size(), 65536u);
     CliRun raw = RunCli(dir, "info " + dir.Path("s.raw"));

@@ -40,18 +40,6 @@ TEST(DibConstruction, DestructorReleasesTheHeap) {
     EXPECT_EQ(platform::LiveHeapCount(), before);
 }
 
-TEST(DibConstruction, RuntimeClassCreatesObjects) {
-    const CRuntimeClass* rc = RUNTIME_CLASS(CDib);
-    EXPECT_STREQ(rc->m_lpszClassName, "CDib");
-    EXPECT_EQ(rc->m_nObjectSize, int(sizeof(CDib)));
-    EXPECT_EQ(rc->m_wSchema, 0xFFFFu);
-    EXPECT_EQ(rc->m_pBaseClass, RUNTIME_CLASS(CObject));
-    std::unique_ptr<CObject> obj(rc->CreateObject());
-    ASSERT_NE(obj, nullptr);
-    EXPECT_TRUE(obj->IsKindOf(RUNTIME_CLASS(CDib)));
-    EXPECT_FALSE(static_cast<CDib*>(obj.get())->IsValid());
-}
-
 TEST(DibCreate, EightBitTenByFive) {
     CDib dib;
     ASSERT_TRUE(dib.Create(10, 5, 8, nullptr, 7));
@@ -279,17 +267,6 @@ TEST(DibCopy, ExactCopyOfBlockHeaderAndCodeStream) {
     EXPECT_EQ(dst.GetBitCount(), 4);
 }
 
-TEST(DibCopy, TwoBitImagesKeepTheirDepth) {
-    CDib src;
-    ASSERT_TRUE(src.Create(9, 3, 2));
-    for (int i = 0; i < src.m_nImageSize; ++i) src.m_lpBits[i] = BYTE(0x1B + i);
-    CDib dst;
-    dst.Copy(src);
-    EXPECT_EQ(dst.GetBitCount(), 2);
-    ASSERT_EQ(dst.GetBufSize(), src.GetBufSize());
-    EXPECT_EQ(std::memcmp(dst.m_lpBuf, src.m_lpBuf, src.GetBufSize()), 0);
-}
-
 TEST(DibCopy, FromAnEmptyImageOnlyTakesTheCprFields) {
     CDib src;
     src.m_cprHeader.byYear = 99;
@@ -353,19 +330,6 @@ TEST(HuffmanCodes, CodesArePrefixFree) {
                 ASSERT_NE(cj >> (lj - li), ci) << "prefix clash";
             }
         }
-}
-
-TEST(HuffmanCodes, RebuildingGivesIdenticalTables) {
-    CDib a, b;
-    ASSERT_TRUE(a.Create(8, 8, 8));
-    ASSERT_TRUE(b.Create(16, 16, 24));
-    b.BuildHuffmanCodes(kDcBits, kDcHuffVal, kAcBits, kAcHuffVal);
-    EXPECT_EQ(std::memcmp(a.m_byAcSize, b.m_byAcSize, sizeof a.m_byAcSize), 0);
-    EXPECT_EQ(std::memcmp(a.m_wAcCode, b.m_wAcCode, sizeof a.m_wAcCode), 0);
-    EXPECT_EQ(std::memcmp(a.m_wDcCode, b.m_wDcCode, sizeof a.m_wDcCode), 0);
-    EXPECT_EQ(std::memcmp(a.m_wCodeList, b.m_wCodeList, sizeof a.m_wCodeList), 0);
-    CDib fresh;
-    EXPECT_EQ(fresh.m_byDcSize[0], 0) << "tables are zero until the first creation";
 }
 
 TEST(RoundHalfRandom, DrawsOnlyAtExactHalves) {

@@ -241,11 +241,11 @@ TEST(ResizeFrom, RefusesWhatItCannotFill) {
 TEST(Paint, CoversExactlyTheImageWithTheTopRowAtY) {
     TempDir dir;
     for (int bits : {1, 2, 4, 8, 24}) {
-        BmpSpec spec;
-        spec.nWidth = 9;
-        spec.nHeight = 4;
-        spec.nBitCount = bits;
-        WriteFileBytes(dir.Path("p.bmp"), MakeBmpFile(spec));
+        BmpFields fields;
+        fields.nWidth = 9;
+        fields.nHeight = 4;
+        fields.nBitCount = bits;
+        WriteFileBytes(dir.Path("p.bmp"), MakeBmpFile(fields));
         CDib dib;
         ASSERT_TRUE(dib.LoadBmp(dir.Path("p.bmp").c_str())) << bits;
         SurfaceDC dc(20, 10);
@@ -376,15 +376,15 @@ TEST(Draw, FailuresCarryTheirCodes) {
 TEST(Draw, RowsAreTakenWhereTheFileKeepsThem) {
     // A valid file with a gap between the palette and the rows.
     TempDir dir;
-    BmpSpec spec;
-    spec.nWidth = 5;
-    spec.nHeight = 3;
-    spec.nBitCount = 8;
-    spec.nOffBits = 54 + 1024 + 12;
-    WriteFileBytes(dir.Path("gap.bmp"), MakeBmpFile(spec));
+    BmpFields fields;
+    fields.nWidth = 5;
+    fields.nHeight = 3;
+    fields.nBitCount = 8;
+    fields.nOffBits = 54 + 1024 + 12;
+    WriteFileBytes(dir.Path("gap.bmp"), MakeBmpFile(fields));
     CDib dib;
     ASSERT_TRUE(dib.LoadBmp(dir.Path("gap.bmp").c_str()));
-    ASSERT_EQ(dib.m_lpBits, dib.m_lpBuf + spec.nOffBits);
+    ASSERT_EQ(dib.m_lpBits, dib.m_lpBuf + fields.nOffBits);
     SurfaceDC dc(5, 3);
     ASSERT_TRUE(dib.Draw(dc.hdc, 0, 0, 5, 3));
     EXPECT_EQ(SurfaceRgb(dc.s(), 0, 0, 5, 3), RgbPixels(dib));

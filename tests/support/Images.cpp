@@ -16,7 +16,7 @@ void PutWord(std::vector<BYTE>& bytes, size_t offset, WORD value) {
 }
 }  // namespace
 
-std::vector<BYTE> MakeBmpFile(const BmpSpec& s) {
+std::vector<BYTE> MakeBmpFile(const BmpFields& s) {
     size_t nColors = s.dwClrUsed ? s.dwClrUsed : size_t(DibDefaultColors(s.nBitCount));
     size_t nRowBytes = size_t(DibRowBytes(s.nWidth > 0 ? s.nWidth : 1, s.nBitCount));
     size_t nRows = size_t(s.nHeight > 0 ? s.nHeight : -s.nHeight);

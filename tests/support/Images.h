@@ -11,7 +11,7 @@ namespace moro_test {
 
 // The fields of a BMP file to build; the defaults make a valid file of the given geometry with a
 // grey palette and a pixel pattern.  Fields can be changed to make faulty files.
-struct BmpSpec {
+struct BmpFields {
     int nWidth = 7;
     int nHeight = 3;
     int nBitCount = 8;
@@ -22,7 +22,7 @@ struct BmpSpec {
     long long nCut = 0;         // bytes removed from the end of the file
 };
 
-std::vector<BYTE> MakeBmpFile(const BmpSpec& spec);
+std::vector<BYTE> MakeBmpFile(const BmpFields& fields);
 void PutDword(std::vector<BYTE>& bytes, size_t offset, DWORD value);
 
 // Everything a failed operation must leave alone.
