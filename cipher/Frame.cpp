@@ -42,7 +42,7 @@ void RunFrameScalar(const void* consts, WORD S[256], const WORD* X, BYTE* data, 
     }
 }
 
-const Kernels kScalar = {PrepareFrameScalar, RunFrameScalar, SubstScalar, nullptr, nullptr};
+const Kernels kScalar = {PrepareFrameScalar, RunFrameScalar, SubstScalar, nullptr, nullptr, BuildSBoxCounting};
 
 static_assert(sizeof(LaneRecip) * 256 <= kFrameConstBytes);
 

@@ -73,7 +73,12 @@ struct Kernels {
                                 const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox);
     // Fills out[0 .. n) (n a multiple of 16) with the next n values of rand() % 256, advancing state.
     void (*DrawBytes)(uint32_t& state, WORD* out, size_t n);
+    // BuildSBox: the same ranking, each kernel with its own sort.
+    void (*BuildSBox)(const WORD values[256], BYTE sbox[256]);
 };
+
+// BuildSBox without vector instructions (a counting sort on the high byte).
+void BuildSBoxCounting(const WORD values[256], BYTE sbox[256]);
 
 const Kernels& GetScalarKernels();
 // Null where the kernel is not built (not an x86 target).

@@ -116,7 +116,7 @@ void SubstAvx2(BYTE* data, size_t n, const BYTE sbox[256]) {
     for (; i < n; ++i) data[i] = sbox[data[i]];
 }
 
-const Kernels kAvx2 = {PrepareFrameAvx2, RunFrameAvx2, SubstAvx2, nullptr, nullptr};
+const Kernels kAvx2 = {PrepareFrameAvx2, RunFrameAvx2, SubstAvx2, nullptr, nullptr, BuildSBoxCounting};
 }  // namespace
 
 const Kernels* GetAvx2Kernels() { return &kAvx2; }

@@ -220,8 +220,120 @@ void SubstAvx512(BYTE* data, size_t n, const BYTE sbox[256]) {
     }
 }
 
+// ---- the S-box: a sorting network on the 256 keys value * 256 + (255 - index) ----
+// The keys are all different, so any sort gives the ranking (see SBox.cpp).  A bitonic network
+// on 16 registers of 16 keys: a compare-exchange between two registers is a min and a max, one
+// between lanes of a register costs a permute more, so the network's first stages run with its
+// positions laid across the registers and the rest, after a transpose, along them.
+
+// r[i] lane j <-> r[j] lane i.
+inline void Transpose16(__m512i r[16]) {
+    __m512i t[16];
+#pragma GCC unroll 16
+    for (int i = 0; i < 16; i += 2) {
+        t[i] = _mm512_unpacklo_epi32(r[i], r[i + 1]);
+        t[i + 1] = _mm512_unpackhi_epi32(r[i], r[i + 1]);
+    }
+#pragma GCC unroll 16
+    for (int i = 0; i < 16; i += 4) {
+        r[i] = _mm512_unpacklo_epi64(t[i], t[i + 2]);
+        r[i + 1] = _mm512_unpackhi_epi64(t[i], t[i + 2]);
+        r[i + 2] = _mm512_unpacklo_epi64(t[i + 1], t[i + 3]);
+        r[i + 3] = _mm512_unpackhi_epi64(t[i + 1], t[i + 3]);
+    }
+#pragma GCC unroll 16
+    for (int i = 0; i < 4; ++i) {
+        t[i] = _mm512_shuffle_i32x4(r[i], r[i + 4], 0x88);
+        t[i + 4] = _mm512_shuffle_i32x4(r[i], r[i + 4], 0xDD);
+        t[i + 8] = _mm512_shuffle_i32x4(r[i + 8], r[i + 12], 0x88);
+        t[i + 12] = _mm512_shuffle_i32x4(r[i + 8], r[i + 12], 0xDD);
+    }
+#pragma GCC unroll 16
+    for (int i = 0; i < 4; ++i) {
+        r[i] = _mm512_shuffle_i32x4(t[i], t[i + 8], 0x88);
+        r[i + 8] = _mm512_shuffle_i32x4(t[i], t[i + 8], 0xDD);
+        r[i + 4] = _mm512_shuffle_i32x4(t[i + 4], t[i + 12], 0x88);
+        r[i + 12] = _mm512_shuffle_i32x4(t[i + 4], t[i + 12], 0xDD);
+    }
+}
+
+// Everything below is unrolled completely: the loop variables then become constants and every
+// direction and mask is fixed at compile time.
+void BuildSBoxAvx512(const WORD values[256], BYTE sbox[256]) {
+    __m512i r[16];
+    const __m512i reversed = _mm512_setr_epi32(255, 254, 253, 252, 251, 250, 249, 248, 247, 246, 245, 244,
+                                               243, 242, 241, 240);
+#pragma GCC unroll 16
+    for (int g = 0; g < 16; ++g) {
+        __m512i v = _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(values + 16 * g)));
+        r[g] = _mm512_or_si512(_mm512_slli_epi32(v, 8), _mm512_sub_epi32(reversed, _mm512_set1_epi32(16 * g)));
+    }
+    // Network position i in register i % 16, lane i / 16: sorting runs of up to 16 positions
+    // compares registers only.  A run of k is ascending where bit k of its positions is clear;
+    // for k = 16 that bit is the lane's lowest.
+#pragma GCC unroll 16
+    for (unsigned k = 2; k <= 16; k *= 2) {
+#pragma GCC unroll 16
+        for (unsigned j = k / 2; j >= 1; j /= 2) {
+#pragma GCC unroll 16
+            for (unsigned a = 0; a < 16; ++a) {
+                if (a & j) continue;
+                unsigned b = a | j;
+                __m512i mn = _mm512_min_epu32(r[a], r[b]), mx = _mm512_max_epu32(r[a], r[b]);
+                if (k < 16) {
+                    bool descending = (a & k) != 0;
+                    r[a] = descending ? mx : mn;
+                    r[b] = descending ? mn : mx;
+                } else {
+                    const __mmask16 descending = 0xAAAA;
+                    r[a] = _mm512_mask_blend_epi32(descending, mn, mx);
+                    r[b] = _mm512_mask_blend_epi32(descending, mx, mn);
+                }
+            }
+        }
+    }
+    Transpose16(r);
+    // Now position i is in register i / 16, lane i % 16: the merges of runs of 32 and more.
+    const __m512i lane = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+#pragma GCC unroll 16
+    for (unsigned k = 32; k <= 256; k *= 2) {
+#pragma GCC unroll 16
+        for (unsigned j = k / 2; j >= 16; j /= 2) {
+#pragma GCC unroll 16
+            for (unsigned a = 0; a < 16; ++a) {
+                unsigned jr = j / 16;
+                if (a & jr) continue;
+                unsigned b = a | jr;
+                bool descending = ((a * 16) & k) != 0;
+                __m512i mn = _mm512_min_epu32(r[a], r[b]), mx = _mm512_max_epu32(r[a], r[b]);
+                r[a] = descending ? mx : mn;
+                r[b] = descending ? mn : mx;
+            }
+        }
+#pragma GCC unroll 16
+        for (unsigned j = 8; j >= 1; j /= 2) {
+            const __m512i partner = _mm512_xor_si512(lane, _mm512_set1_epi32(int(j)));
+            __mmask16 lower = 0;  // the lanes that are the first of their pair
+            for (unsigned l = 0; l < 16; ++l)
+                if (!(l & j)) lower = __mmask16(lower | (1u << l));
+#pragma GCC unroll 16
+            for (unsigned a = 0; a < 16; ++a) {
+                bool descending = ((a * 16) & k) != 0;
+                __mmask16 takeMin = descending ? __mmask16(~lower) : lower;
+                __m512i p = _mm512_permutexvar_epi32(partner, r[a]);
+                __m512i mx = _mm512_max_epu32(r[a], p);
+                r[a] = _mm512_mask_min_epu32(mx, takeMin, r[a], p);
+            }
+        }
+    }
+    const __m512i ones = _mm512_set1_epi32(0xFF);
+#pragma GCC unroll 16
+    for (int g = 0; g < 16; ++g)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(sbox + 16 * g), _mm512_cvtepi32_epi8(_mm512_xor_si512(r[g], ones)));
+}
+
 const Kernels kAvx512 = {PrepareFrameAvx512, RunFrameAvx512, SubstAvx512, RunFrameCountdownAvx512,
-                         DrawBytesAvx512};
+                         DrawBytesAvx512, BuildSBoxAvx512};
 }  // namespace
 
 const Kernels* GetAvx512Kernels() { return &kAvx512; }

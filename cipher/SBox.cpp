@@ -1,26 +1,41 @@
-// The S-box as a stable radix sort.  Ranking ascending with equal values in descending index
-// order is the same as sorting the indices 255, 254, ... 0 by value with a stable sort: two
-// counting passes, low byte then high byte.
+// The S-box as a sort.  Ranking ascending with equal values in descending index order is sorting
+// the keys value * 256 + (255 - index), which are all different: the rank of each key is the same
+// whatever sort finds it, and sbox[k] is 255 minus the low byte of the key of rank k.
+//
+// Without wide vectors: a counting sort on the high byte, then an insertion pass that orders each
+// bucket by the rest of the key.  For a chaotic state the buckets hold one key on average, so the
+// insertion pass rarely moves anything; for values crowded into a few buckets it costs up to
+// 256 * 255 / 2 moves, still less than the selection's 65536 comparisons.
 #include "cipher/ChaoticMap.h"
+#include "cipher/Kernels.h"
 
-void BuildSBox(const WORD values[256], BYTE sbox[256]) {
-    unsigned low[256] = {}, high[256] = {};
-    for (int j = 0; j < 256; ++j) {
-        ++low[values[j] & 0xFF];
-        ++high[values[j] >> 8];
+namespace cipher {
+void BuildSBoxCounting(const WORD values[256], BYTE sbox[256]) {
+    uint32_t start[256] = {};  // 32-bit counts: narrower ones slow the stores down
+    for (int j = 0; j < 256; ++j) ++start[values[j] >> 8];
+    uint32_t sum = 0;
+    for (int v = 0; v < 256; v += 2) {
+        uint32_t a = start[v], b = start[v + 1];
+        start[v] = sum;
+        start[v + 1] = sum + a;
+        sum += a + b;
     }
-    unsigned sumLow = 0, sumHigh = 0;
-    for (int v = 0; v < 256; ++v) {
-        unsigned l = low[v], h = high[v];
-        low[v] = sumLow;
-        high[v] = sumHigh;
-        sumLow += l;
-        sumHigh += h;
+    uint32_t keys[256];
+    // Descending index order, so that equal values arrive already in key order.
+    for (int j = 255; j >= 0; --j) keys[start[values[j] >> 8]++] = uint32_t(values[j]) << 8 | uint32_t(255 - j);
+    for (int i = 1; i < 256; ++i) {
+        uint32_t x = keys[i];
+        if (x < keys[i - 1]) {
+            int t = i;
+            do {
+                keys[t] = keys[t - 1];
+                --t;
+            } while (t > 0 && keys[t - 1] > x);
+            keys[t] = x;
+        }
     }
-    BYTE byLow[256];
-    for (int j = 255; j >= 0; --j) byLow[low[values[j] & 0xFF]++] = BYTE(j);
-    for (int t = 0; t < 256; ++t) {
-        BYTE j = byLow[t];
-        sbox[high[values[j] >> 8]++] = j;
-    }
+    for (int i = 0; i < 256; ++i) sbox[i] = BYTE(~keys[i]);
 }
+}  // namespace cipher
+
+void BuildSBox(const WORD values[256], BYTE sbox[256]) { cipher::ActiveKernels().BuildSBox(values, sbox); }

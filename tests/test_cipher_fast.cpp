@@ -346,25 +346,29 @@ TEST_P(FastCipher, ModeOneWithConstantAndShortCycles) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, FastCipher,
-                         ::testing::Values(CIPHER_ISA_SCALAR, CIPHER_ISA_AVX2, CIPHER_ISA_AVX512),
-                         [](const ::testing::TestParamInfo<CipherIsa>& info) {
-                             return std::string(GetCipherIsaName(info.param));
-                         });
-
-TEST(FastSBox, SameRankingAsTheSelection) {
+// Each kernel sorts in its own way; ties (few distinct values) and crowded high bytes are where
+// a sort would go wrong.
+TEST_P(FastCipher, SBoxHasTheSelectionsRanking) {
     TestRng rng(3);
     for (int round = 0; round < 300; ++round) {
         WORD values[256];
         unsigned spread = round < 100 ? round + 1 : round < 200 ? 65536 : 256 * (round - 199);
         for (WORD& v : values) v = WORD(rng.Next() % spread);
         if (round % 10 == 0) values[rng.Below(256)] = 65535;
+        if (round % 7 == 0)  // all in one high byte, or the high bytes in descending order
+            for (int j = 0; j < 256; ++j) values[j] = WORD(round % 2 ? 0x4100 | (values[j] & 0xFF) : (255 - j) << 8 | (values[j] & 0xFF));
         BYTE fast[256], ref[256];
         BuildSBox(values, fast);
         literal::BuildSBox(values, ref);
         ASSERT_EQ(std::memcmp(fast, ref, 256), 0) << "round " << round;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Kernels, FastCipher,
+                         ::testing::Values(CIPHER_ISA_SCALAR, CIPHER_ISA_AVX2, CIPHER_ISA_AVX512),
+                         [](const ::testing::TestParamInfo<CipherIsa>& info) {
+                             return std::string(GetCipherIsaName(info.param));
+                         });
 
 TEST(CipherIsaChoice, OnlySupportedKernelsCanBeChosen) {
     CipherIsa best = GetBestCipherIsa();
