@@ -54,9 +54,9 @@ inline __m256i Map8(__m256i x, const Consts8& c) {
     return _mm256_add_epi32(q, over);
 }
 
-// sbox[v] for 32 bytes.  Table h holds sbox[16h .. 16h + 15]; a byte shuffle reads its low four
-// bits and gives 0 where bit 7 is set.  v ^ 16h has a high nibble of 0 exactly for the bytes of
-// table h, and a saturating add of 0x70 leaves bit 7 clear for those alone.
+// sbox[v] for 32 bytes.  Table h holds sbox[16h .. 16h + 15]; a byte shuffle of each table by the
+// low four bits gives the 16 candidates, and a tree of blends on bits 4, 5, 6 and 7 of v (each
+// moved up to bit 7, which is what a blend reads) picks one.
 struct Table256 {
     __m256i t[16];
     explicit Table256(const BYTE sbox[256]) {
@@ -64,13 +64,17 @@ struct Table256 {
             t[h] = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(sbox + 16 * h)));
     }
     __m256i Lookup(__m256i v) const {
-        const __m256i bias = _mm256_set1_epi8(0x70);
-        __m256i result = _mm256_setzero_si256();
-        for (int h = 0; h < 16; ++h) {
-            __m256i index = _mm256_adds_epu8(_mm256_xor_si256(v, _mm256_set1_epi8(char(16 * h))), bias);
-            result = _mm256_or_si256(result, _mm256_shuffle_epi8(t[h], index));
-        }
-        return result;
+        const __m256i index = _mm256_and_si256(v, _mm256_set1_epi8(0x0F));
+        const __m256i bit4 = _mm256_slli_epi16(v, 3), bit5 = _mm256_slli_epi16(v, 2), bit6 = _mm256_slli_epi16(v, 1);
+        __m256i c[8];
+#pragma GCC unroll 8
+        for (int h = 0; h < 8; ++h)
+            c[h] = _mm256_blendv_epi8(_mm256_shuffle_epi8(t[2 * h], index), _mm256_shuffle_epi8(t[2 * h + 1], index), bit4);
+#pragma GCC unroll 4
+        for (int h = 0; h < 4; ++h) c[h] = _mm256_blendv_epi8(c[2 * h], c[2 * h + 1], bit5);
+        c[0] = _mm256_blendv_epi8(c[0], c[1], bit6);
+        c[1] = _mm256_blendv_epi8(c[2], c[3], bit6);
+        return _mm256_blendv_epi8(c[0], c[1], v);
     }
 };
 
@@ -109,6 +113,12 @@ void RunFrameAvx2(const void* consts, WORD S[256], const WORD* X, BYTE* data, si
 void SubstAvx2(BYTE* data, size_t n, const BYTE sbox[256]) {
     Table256 table(sbox);
     size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        __m256i* q = reinterpret_cast<__m256i*>(data + i);
+        __m256i a = table.Lookup(_mm256_loadu_si256(q)), b = table.Lookup(_mm256_loadu_si256(q + 1));
+        _mm256_storeu_si256(q, a);
+        _mm256_storeu_si256(q + 1, b);
+    }
     for (; i + 32 <= n; i += 32) {
         __m256i* q = reinterpret_cast<__m256i*>(data + i);
         _mm256_storeu_si256(q, table.Lookup(_mm256_loadu_si256(q)));
