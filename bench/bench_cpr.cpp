@@ -20,7 +20,7 @@ void MakePicture(CDib& dib) {
     dib.Create(kSize, kSize, 8, nullptr, 0);
     uint32_t s = 1;
     for (int y = 0; y < kSize; ++y) {
-        BYTE* row = dib.m_lpBits + size_t(y) * dib.m_nRowBytes;
+        BYTE* row = dib.StoredRow(y);
         for (int x = 0; x < kSize; ++x) {
             s = s * 1664525u + 1013904223u;
             double v = 128 + 70 * std::sin(x / 37.0) * std::cos(y / 23.0) + ((x / 256 + y / 256) % 2 ? 40 : -40);

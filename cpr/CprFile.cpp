@@ -13,11 +13,6 @@
 
 namespace {
 
-const char kMsgCprReadFailed[] = "读取CPR图像文件失败！";
-const char kMsgWriteFailed[] = "写文件失败！";
-const char kMsgReadFailed[] = "读取文件失败！";
-const char kMsgNoCodeMemory[] = "分配图像解压所需内存code_stream失败！";
-
 constexpr BYTE kColourGrey = 0, kColourOneStream = 1, kColourPlanes = 2;
 
 // Repairs a date stamp that cannot be a creation date, against today.
@@ -29,12 +24,6 @@ void RepairDate(CPRHEADER& h) {
     signed char day = static_cast<signed char>(h.byDay);
     if (day < 1 || day > DaysInMonth(h.byYear + 1900, h.byMonth)) h.byDay = BYTE(now.GetDay());
 }
-
-// Thrown inside a load to stop it with a message and a code.
-struct LoadFailure {
-    const char* lpszText;  // null: no message
-    int nError;
-};
 
 }  // namespace
 
@@ -61,21 +50,17 @@ BOOL CDib::AllocPlanes() {
     // (beyond the last whole block, or after a stream ends early) must come out as zero, not
     // as whatever the memory held.
     size_t n = size_t(m_nWidth) * size_t(m_nHeight);
-    m_pRedPlane = static_cast<BYTE*>(calloc(n, 1));
-    m_pGreenPlane = static_cast<BYTE*>(calloc(n, 1));
-    m_pBluePlane = static_cast<BYTE*>(calloc(n, 1));
-    if (!m_pRedPlane || !m_pGreenPlane || !m_pBluePlane) {
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
-    }
-    return TRUE;
+    m_pRedPlane = AllocWork<BYTE>(n);
+    m_pGreenPlane = AllocWork<BYTE>(n);
+    m_pBluePlane = AllocWork<BYTE>(n);
+    return m_pRedPlane && m_pGreenPlane && m_pBluePlane;
 }
 
 BOOL CDib::SplitPlanes() {
     if (m_nBitCount != 24 || !m_lpBits) return FALSE;
     if (!AllocPlanes()) return FALSE;
     for (int r = 0; r < m_nHeight; ++r) {
-        const BYTE* row = m_lpBits + size_t(r) * size_t(m_nRowBytes);
+        const BYTE* row = StoredRow(r);
         size_t at = size_t(r) * size_t(m_nWidth);
         for (int x = 0; x < m_nWidth; ++x) {
             m_pBluePlane[at + x] = row[3 * x];
@@ -89,7 +74,7 @@ BOOL CDib::SplitPlanes() {
 BOOL CDib::MergePlanes() {
     if (!m_lpBits || m_nBitCount != 24 || !m_pRedPlane || !m_pGreenPlane || !m_pBluePlane) return FALSE;
     for (int r = 0; r < m_nHeight; ++r) {
-        BYTE* row = m_lpBits + size_t(r) * size_t(m_nRowBytes);
+        BYTE* row = StoredRow(r);
         size_t at = size_t(r) * size_t(m_nWidth);
         for (int x = 0; x < m_nWidth; ++x) {
             row[3 * x] = m_pBluePlane[at + x];
@@ -167,30 +152,69 @@ BOOL CDib::SaveCpr(const char* lpszPath, short nScale, BOOL bColor) {
     return TRUE;
 }
 
-namespace {
-
-// Reads one code stream of nLength bytes into the image's buffer.  Lengths are believed only as
-// far as the buffer or the file can hold them; the buffer grows for a stream longer than the
-// image (small scales on busy pictures make those), and bytes a short file does not deliver
-// are zero.
-void ReadStream(CDib& dib, CFile& file, ULONGLONG nLength) {
+BOOL CDib::ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength) {
+    // Lengths are believed only as far as the buffer or the file can hold them; the buffer grows
+    // for a stream longer than the image (small scales on busy pictures make those), and bytes a
+    // short file does not deliver are zero.
     ULONGLONG nLeft = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
-    size_t nHave = dib.code_stream ? HeapSize(dib.m_hHeap, 0, dib.code_stream) : 0;
+    size_t nHave = loaded.code_stream ? HeapSize(loaded.m_hHeap, 0, loaded.code_stream) : 0;
     if (nHave == size_t(-1)) nHave = 0;
     if (nLength > std::max<ULONGLONG>(nHave, nLeft) || nLength > ULONGLONG(INT_MAX))
-        throw LoadFailure{kMsgCprReadFailed, DIB_ERR_READ};
+        return ReportError(DibMsg::CprReadFailed);
     if (nLength > nHave) {
-        void* p = HeapReAlloc(dib.m_hHeap, HEAP_ZERO_MEMORY, dib.code_stream, size_t(nLength));
-        if (!p) throw LoadFailure{kMsgNoCodeMemory, DIB_ERR_MEMORY};
-        dib.code_stream = static_cast<BYTE*>(p);
+        void* p = HeapReAlloc(loaded.m_hHeap, HEAP_ZERO_MEMORY, loaded.code_stream, size_t(nLength));
+        if (!p) return ReportError(DibMsg::NoCodeMemoryLoad);
+        loaded.code_stream = static_cast<BYTE*>(p);
         nHave = size_t(nLength);
     }
-    std::memset(dib.code_stream, 0, nHave);
-    dib.m_nCodeLen = int(nLength);
-    file.Read(dib.code_stream, UINT(nLength));
+    std::memset(loaded.code_stream, 0, nHave);
+    loaded.m_nCodeLen = int(nLength);
+    file.Read(loaded.code_stream, UINT(nLength));
+    return TRUE;
 }
 
-}  // namespace
+BOOL CDib::ReadCprFile(CFile& file, CDib& loaded) {
+    int nDepth = 8;
+    BYTE tag[4] = {};
+    if (m_nCprMode == 2) {
+        file.Read(tag, 4);
+        if (tag[0] != 'C' || tag[1] != 'P' || tag[2] != 'R') {
+            m_nError = DIB_ERR_CPR;
+            return FALSE;
+        }
+        if (tag[3] != kColourGrey) nDepth = 24;
+    }
+    CPRHEADER header = {};
+    file.Read(&header, sizeof header);
+    loaded.m_cprHeader = header;
+    RepairDate(loaded.m_cprHeader);
+    if (header.wWidth <= 0 || header.wHeight <= 0) return ReportError(DibMsg::CprBadSize);
+    if (!loaded.Create(header.wWidth, header.wHeight, nDepth, nullptr, 0)) {
+        m_nError = loaded.m_nError;
+        return FALSE;
+    }
+    // Create stamps nothing: the file's header, with its date repaired, is the image's.
+    if (nDepth == 8 || tag[3] != kColourPlanes) {
+        if (!ReadCodeStream(file, loaded, loaded.m_cprHeader.dwCodeLen)) return FALSE;
+        loaded.DecodePlane(0);
+        return TRUE;
+    }
+    if (!loaded.AllocPlanes()) {
+        m_nError = DIB_ERR_MEMORY;
+        return FALSE;
+    }
+    for (BYTE plane = 1; plane <= 3; ++plane) {
+        DWORD dwLen = 0;
+        file.Read(&dwLen, 4);
+        if (!ReadCodeStream(file, loaded, dwLen)) return FALSE;
+        loaded.DecodePlane(plane);
+    }
+    if (!loaded.MergePlanes()) {
+        m_nError = DIB_ERR_PLANES;
+        return FALSE;
+    }
+    return TRUE;
+}
 
 BOOL CDib::LoadCpr(const char* lpszPath) {
     CFile file;
@@ -201,41 +225,9 @@ BOOL CDib::LoadCpr(const char* lpszPath) {
     CDib loaded;
     loaded.m_nCprMode = m_nCprMode;
     try {
-        int nDepth = 8;
-        BYTE tag[4] = {};
-        if (m_nCprMode == 2) {
-            file.Read(tag, 4);
-            if (tag[0] != 'C' || tag[1] != 'P' || tag[2] != 'R') throw LoadFailure{nullptr, DIB_ERR_CPR};
-            if (tag[3] != kColourGrey) nDepth = 24;
-        }
-        CPRHEADER header = {};
-        file.Read(&header, sizeof header);
-        loaded.m_cprHeader = header;
-        RepairDate(loaded.m_cprHeader);
-        if (header.wWidth <= 0 || header.wHeight <= 0) throw LoadFailure{kMsgCprReadFailed, DIB_ERR_MEMORY};
-        if (!loaded.Create(header.wWidth, header.wHeight, nDepth, nullptr, 0)) throw LoadFailure{nullptr, loaded.m_nError};
-        // Create stamps nothing: the file's header, with its date repaired, is the image's.
-        if (nDepth == 8 || tag[3] != kColourPlanes) {
-            ReadStream(loaded, file, loaded.m_cprHeader.dwCodeLen);
-            loaded.DecodePlane(0);
-        } else {
-            if (!loaded.AllocPlanes()) throw LoadFailure{nullptr, DIB_ERR_MEMORY};
-            for (BYTE plane = 1; plane <= 3; ++plane) {
-                DWORD dwLen = 0;
-                file.Read(&dwLen, 4);
-                ReadStream(loaded, file, dwLen);
-                loaded.DecodePlane(plane);
-            }
-            if (!loaded.MergePlanes()) throw LoadFailure{nullptr, DIB_ERR_PLANES};
-        }
-    } catch (const LoadFailure& failure) {
-        if (failure.lpszText) AfxMessageBox(failure.lpszText, MB_ICONSTOP);
-        m_nError = failure.nError;
-        return FALSE;
+        if (!ReadCprFile(file, loaded)) return FALSE;
     } catch (const CException&) {
-        AfxMessageBox(kMsgCprReadFailed, MB_ICONSTOP);
-        m_nError = DIB_ERR_READ;
-        return FALSE;
+        return ReportError(DibMsg::CprReadFailed);
     }
     SwapImage(loaded);
     return TRUE;
@@ -260,16 +252,14 @@ BOOL CDib::SaveRaw(const char* lpszPath, int nNoHeader) {
             std::vector<BYTE> row(size_t(m_nWidth), 0);
             size_t nTake = std::min(size_t(m_nWidth), size_t(m_nRowBytes));
             for (int r = m_nHeight - 1; r >= 0; --r) {
-                std::memcpy(row.data(), m_lpBits + size_t(r) * size_t(m_nRowBytes), nTake);
+                std::memcpy(row.data(), StoredRow(r), nTake);
                 file.Write(row.data(), UINT(row.size()));
             }
         }
         file.Commit();
     } catch (const CFileException&) {
         file.Abandon();
-        AfxMessageBox(kMsgWriteFailed, MB_ICONSTOP);
-        m_nError = DIB_ERR_WRITE;
-        return FALSE;
+        return ReportError(DibMsg::WriteFailed);
     }
     return TRUE;
 }
@@ -292,10 +282,9 @@ BOOL CDib::LoadRaw(const char* lpszPath, int nNoHeader) {
         }
         // Rows the file does not deliver stay zero.
         for (int r = h - 1; r >= 0; --r)
-            file.Read(loaded.m_lpBits + size_t(r) * size_t(loaded.m_nRowBytes), UINT(w));
+            file.Read(loaded.StoredRow(r), UINT(w));
     } catch (const CFileException&) {
-        AfxMessageBox(kMsgReadFailed, MB_ICONSTOP);
-        return FALSE;
+        return ReportError(DibMsg::RawReadFailed);
     }
     SwapImage(loaded);
     return TRUE;

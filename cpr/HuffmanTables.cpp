@@ -1,10 +1,12 @@
+// The two Huffman tables of the CPR coder.  Their values are the typical luminance tables of
+// baseline JPEG (ITU-T T.81, Annex K, Tables K.3 and K.5), as counts per length and symbols.
 #include "cpr/HuffmanTables.h"
 
-// Luminance DC differences: size categories 0-11.
+// Luminance DC differences (Table K.3): size categories 0-11.
 const BYTE kDcBits[16] = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
 const BYTE kDcHuffVal[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 
-// Luminance AC coefficients: run/size bytes, 0x00 end of block, 0xF0 sixteen zeros.
+// Luminance AC coefficients (Table K.5): run/size bytes, 0x00 end of block, 0xF0 sixteen zeros.
 const BYTE kAcBits[16] = {0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 0x7D};
 const BYTE kAcHuffVal[162] = {
     0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31, 0x41, 0x06, 0x13, 0x51, 0x61,

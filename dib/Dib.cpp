@@ -3,15 +3,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "cpr/HuffmanTables.h"
 
 IMPLEMENT_DYNCREATE(CDib, CObject)
-
-namespace {
-bool IsStoredBitCount(int n) { return n == 1 || n == 2 || n == 4 || n == 8 || n == 24; }
-}  // namespace
 
 CDib::CDib()
     : m_hHeap(nullptr),
@@ -82,8 +80,7 @@ BOOL CDib::AllocBuffers() {
         m_lpBuf ? HeapReAlloc(m_hHeap, HEAP_ZERO_MEMORY, m_lpBuf, m_dwBufSize)
                 : HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, m_dwBufSize));
     if (!lpBuf) {
-        AfxMessageBox("分配图像显示所需内存m_lpBuf失败！", MB_ICONSTOP);
-        m_nError = DIB_ERR_MEMORY;
+        ReportError(DibMsg::NoBufMemory);
         // The object no longer holds a usable image: release what is left rather than keep
         // pointers into a block that no longer matches the record.
         MakeEmpty();
@@ -98,8 +95,7 @@ BOOL CDib::AllocBuffers() {
         code_stream ? HeapReAlloc(m_hHeap, HEAP_ZERO_MEMORY, code_stream, size_t(m_nImageSize))
                     : HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, size_t(m_nImageSize)));
     if (!lpCode) {
-        AfxMessageBox("分配图像解压所需内存code_stream失败！", MB_OK);
-        m_nError = DIB_ERR_MEMORY;
+        ReportError(DibMsg::NoCodeMemory);
         MakeEmpty();
         return FALSE;
     }
@@ -114,7 +110,7 @@ BOOL CDib::Create(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette, i
 
     // The stored header must describe the rows as they are made: unsupported depths become
     // 8 bits, and the block always has the 40-byte header with the palette behind it.
-    int nBitCount = IsStoredBitCount(bih.biBitCount) ? bih.biBitCount : 8;
+    int nBitCount = DibIsStoredBitCount(bih.biBitCount) ? bih.biBitCount : 8;
     bih.biSize = sizeof(BITMAPINFOHEADER);
     bih.biBitCount = WORD(nBitCount);
     bih.biCompression = BI_RGB;
@@ -176,7 +172,7 @@ BOOL CDib::Create(int nWidth, int nHeight, int nBitCount, const void* lpPalette,
     bih.biWidth = nWidth;
     bih.biHeight = nHeight;
     bih.biPlanes = 1;
-    bih.biBitCount = WORD(IsStoredBitCount(nBitCount) ? nBitCount : 8);
+    bih.biBitCount = WORD(DibIsStoredBitCount(nBitCount) ? nBitCount : 8);
     bih.biCompression = BI_RGB;
     return Create(&bih, lpPalette, nFill);
 }
@@ -215,7 +211,7 @@ void CDib::Copy(const CDib& source) {
 int CDib::GetPixel(int x, int y) const {
     if (!m_lpBuf || (m_nBitCount != 8 && m_nBitCount != 24)) return -1;
     if (x < 0 || y < 0 || x > m_nWidth - 1 || y > m_nHeight - 1) return -1;
-    const BYTE* row = m_lpBits + size_t(m_nHeight - 1 - y) * size_t(m_nRowBytes);
+    const BYTE* row = PictureRow(y);
     if (m_nBitCount == 8) return row[x];
     const BYTE* p = row + size_t(3) * size_t(x);
     return p[2] | (p[1] << 8) | (p[0] << 16);
@@ -224,7 +220,7 @@ int CDib::GetPixel(int x, int y) const {
 BOOL CDib::SetPixel(int x, int y, int nValue) {
     if (!m_lpBuf || (m_nBitCount != 8 && m_nBitCount != 24)) return FALSE;
     if (x < 0 || y < 0 || x > m_nWidth - 1 || y > m_nHeight - 1) return FALSE;
-    BYTE* row = m_lpBits + size_t(m_nHeight - 1 - y) * size_t(m_nRowBytes);
+    BYTE* row = PictureRow(y);
     if (m_nBitCount == 8) {
         row[x] = BYTE(nValue);
     } else {
@@ -234,6 +230,19 @@ BOOL CDib::SetPixel(int x, int y, int nValue) {
         p[2] = BYTE(nValue);
     }
     return TRUE;
+}
+
+BOOL CDib::ReportError(DibMsg id) {
+    const DibMessage& message = GetDibMessage(id);
+    AfxMessageBox(message.lpszText, message.nStyle);
+    if (message.nError != kDibKeepError) m_nError = message.nError;
+    return FALSE;
+}
+
+void* CDib::AllocWork(size_t nCount, size_t nSize) {
+    void* p = nSize && nCount <= SIZE_MAX / nSize ? calloc(nCount ? nCount : 1, nSize) : nullptr;
+    if (!p) m_nError = DIB_ERR_MEMORY;
+    return p;
 }
 
 void CDib::DeriveMembersFromBlock() {

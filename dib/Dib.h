@@ -13,6 +13,7 @@
 #pragma once
 
 #include "cpr/CprHeader.h"
+#include "dib/DibMessages.h"
 #include "platform/Afx.h"
 
 class CDC;
@@ -44,7 +45,7 @@ public:
     CDib(const CDib&) = delete;
     CDib& operator=(const CDib&) = delete;
 
-    // ---- record and buffers ----
+    // ---- record and buffers (Dib.cpp) ----
     BOOL AllocBuffers();
     BOOL Create(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette = nullptr, int nFill = -1);
     BOOL Create(int nWidth, int nHeight, int nBitCount, const void* lpPalette = nullptr, int nFill = -1);
@@ -57,14 +58,31 @@ public:
     DWORD GetBufSize() const { return m_dwBufSize; }
     BOOL IsValid() const { return m_lpBuf != nullptr; }
 
-    // ---- BMP files and archives ----
+    // Stored row r (row 0 is the bottom of the picture) and picture row y (row 0 is the top).
+    // The caller keeps r and y inside the image.
+    BYTE* StoredRow(int r) { return m_lpBits + size_t(r) * size_t(m_nRowBytes); }
+    const BYTE* StoredRow(int r) const { return m_lpBits + size_t(r) * size_t(m_nRowBytes); }
+    BYTE* PictureRow(int y) { return StoredRow(m_nHeight - 1 - y); }
+    const BYTE* PictureRow(int y) const { return StoredRow(m_nHeight - 1 - y); }
+
+    // ---- failures (Dib.cpp) ----
+    // Shows the message of the table with its style, stores its code and returns FALSE: the one
+    // way an operation of the library fails with a message.
+    BOOL ReportError(DibMsg id);
+    // A zeroed working array of nCount elements of nSize bytes from the C runtime (free it with
+    // free); null, with m_nError = 4, when it cannot be had or its size overflows.
+    void* AllocWork(size_t nCount, size_t nSize);
+    template <class T>
+    T* AllocWork(size_t nCount) { return static_cast<T*>(AllocWork(nCount, sizeof(T))); }
+
+    // ---- BMP files and archives (DibBmp.cpp) ----
     BOOL ReadBmp(CFile* pFile);
     BOOL WriteBmp(CFile* pFile);
     BOOL LoadBmp(const char* lpszPath);
     BOOL SaveBmp(const char* lpszPath);
     void Serialize(CArchive& ar) override;
 
-    // ---- display ----
+    // ---- display (DibDisplay.cpp) ----
     BOOL Paint(HDC hDC, int x, int y);
     BOOL Paint(CDC* pDC, int x, int y);
     BOOL Paint(CDC* pDC, CPoint pt);
@@ -87,14 +105,14 @@ public:
     // owns the new one (pDC->GetCurrentBitmap() before restoring; delete it when done).
     CBitmap* CreateDDB(CDC* pDC, CSize& size);
 
-    // ---- bilinear resampling ----
+    // ---- bilinear resampling (DibResize.cpp) ----
     // An 8- or 24-bit copy of the rectangle's size (its position does not matter); 1 done, 0 refused.
     int Resize(CDib& dest, const CRect& rect);
     // Fills this 8-bit image from nSrcWidth x nSrcHeight samples (rows without padding, row 0
     // with stored row 0) in 10-bit fixed point; returns the rows written, 0 if refused.
     int ResizeFrom(short nSrcWidth, short nSrcHeight, const BYTE* lpSamples);
 
-    // ---- CPR and raw files ----
+    // ---- CPR and raw files, colour planes (cpr/CprFile.cpp) ----
     BOOL SaveCpr(const char* lpszPath, short nScale, BOOL bColor);
     BOOL LoadCpr(const char* lpszPath);
     BOOL SaveRaw(const char* lpszPath, int nNoHeader);
@@ -104,7 +122,7 @@ public:
     BOOL AllocPlanes();
     BOOL MergePlanes();
 
-    // ---- CPR codec: block transform and quantisation ----
+    // ---- CPR codec: block transform and quantisation (cpr/Transform.cpp) ----
     void BuildQuantTable(short nScale);
     void ForwardDCT();
     void Quantize(const WORD* lpTable);
@@ -113,7 +131,7 @@ public:
     void Dequantize();
     void InverseDCT();
 
-    // ---- CPR codec: entropy coding ----
+    // ---- CPR codec: entropy coding (cpr/Entropy.cpp) ----
     BOOL EncodePlane(short nScale, BYTE byPlane);
     BOOL DecodePlane(BYTE byPlane);
     void EncodeBlock();
@@ -125,7 +143,7 @@ public:
     WORD DecodeBlock();
     BYTE GetBit();
 
-    // ---- CPR codec: Huffman code tables ----
+    // ---- CPR codec: Huffman code tables (cpr/HuffmanCodes.cpp) ----
     void BuildHuffmanCodes(const BYTE* lpDcBits, const BYTE* lpDcHuffVal, const BYTE* lpAcBits,
                            const BYTE* lpAcHuffVal);
 
@@ -152,7 +170,10 @@ public:
     BYTE* code_stream;
     CPRHEADER m_cprHeader;
 
-    // ---- codec working area ----
+    // ---- codec working area (cpr/) ----
+    // Plain data from m_cprHeader to m_bCodeFull, handled as one range of raw bytes: the
+    // constructor zeroes it and SwapImage exchanges it with memset and swap_ranges, so every
+    // member added here must be trivially copyable and stay between those two.
     int m_nCodeLen;               // valid bytes in code_stream
     WORD m_wQuant[64];            // quantiser steps, natural order
     BYTE m_byAcSize[256];         // code length of each AC symbol
@@ -188,22 +209,33 @@ public:
     BOOL m_bCodeFull;             // coder: code_stream could not grow; the stream is incomplete
 
 protected:
+    // ---- record (Dib.cpp) ----
     // Releases both heap blocks and returns the object to the empty state of a new object
     // (m_nError, m_cprHeader, m_nCprMode and the colour planes are kept).
     void MakeEmpty();
     // Recomputes the describing members from the info header at offset 14 of m_lpBuf:
     // bit count, size, colours, row size, image size and the four pointers into the block.
     void DeriveMembersFromBlock();
-    // Checks a whole BMP file image of nLength bytes and, only when it is sound, makes it this
-    // object's image (in the library's own layout).  On failure shows the message, sets
-    // m_nError and leaves the object exactly as it was.
-    BOOL AdoptBmpImage(const BYTE* lpData, size_t nLength);
     // Exchanges everything that makes up the image (heap and blocks, geometry, colour planes,
     // CPR header and codec area) with another object; m_nError and m_nCprMode stay.  A load
     // builds the new image in a temporary object and takes it over only when it succeeded.
     void SwapImage(CDib& other);
     // Grows code_stream to at least nBytes (zero beyond the old size); FALSE when it cannot.
     BOOL GrowCodeStream(size_t nBytes);
+
+    // ---- BMP files (DibBmp.cpp) ----
+    // Checks a whole BMP file image of nLength bytes and, only when it is sound, makes it this
+    // object's image (in the library's own layout).  On failure shows the message, sets
+    // m_nError and leaves the object exactly as it was.
+    BOOL AdoptBmpImage(const BYTE* lpData, size_t nLength);
+
+    // ---- CPR files (cpr/CprFile.cpp) ----
+    // Reads a CPR file into 'loaded' (a new object); failures are reported on this object.
+    BOOL ReadCprFile(CFile& file, CDib& loaded);
+    // Reads one code stream of nLength bytes from the file into the buffer of 'loaded'.
+    BOOL ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength);
+
+    // ---- CPR codec (cpr/Entropy.cpp) ----
     // One byte of the current stream; 0 beyond m_nCodeLen or the buffer (the stream's end).
     BYTE CodeByte(long long nIndex) const;
     // The coder's bit writer: appends the low nBits of wBits, most significant first.
@@ -219,6 +251,11 @@ protected:
 // Bytes per stored row of a BMP: the width in bits rounded up to 32 bits.
 inline long long DibRowBytes(long long nWidth, int nBitCount) {
     return ((nWidth * nBitCount + 31) / 32) * 4;
+}
+
+// The bit counts an image block can hold: 1, 2, 4, 8 and 24.
+inline bool DibIsStoredBitCount(int nBitCount) {
+    return nBitCount == 1 || nBitCount == 2 || nBitCount == 4 || nBitCount == 8 || nBitCount == 24;
 }
 
 // Palette entries implied by a bit count when the header's colour count is 0.

@@ -21,17 +21,7 @@ constexpr size_t kFileHeaderSize = sizeof(BITMAPFILEHEADER);
 constexpr size_t kInfoHeaderSize = sizeof(BITMAPINFOHEADER);
 constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;  // 54
 
-const char kMsgReadFailed[] = "读取文件失败！";
-const char kMsgReadError[] = "Read error";
-const char kMsgNotBitmap[] = "Invalid bitmap file";
-const char kMsgBadFormat[] = "非法的BMP图像格式！";
-const char kMsgWriteError[] = "write error";
-const char kMsgInvalidDib[] = "Invalid DIB ";
-const char kMsgNoBufMemory[] = "分配图像显示所需内存m_lpBuf失败！";
-
 DWORD ReadDword(const BYTE* p) { return DWORD(p[0]) | DWORD(p[1]) << 8 | DWORD(p[2]) << 16 | DWORD(p[3]) << 24; }
-
-bool IsReadableBitCount(int n) { return n == 1 || n == 2 || n == 4 || n == 8 || n == 24; }
 
 // Where the parts of a checked BMP file image lie, in bytes from its start.
 struct BmpLayout {
@@ -42,62 +32,56 @@ struct BmpLayout {
     size_t nImageSize;     // bytes of all pixel rows
 };
 
-struct BmpFault {
-    const char* lpszText;
-    UINT nStyle;
-    int nError;
-};
-
 // Checks everything the library later relies on: the signature, a Windows info header of 40 bytes
 // or more, a supported uncompressed bottom-up format, and a palette and pixel rows that lie inside
-// the nLength bytes.  Returns null when the image is sound.
-const BmpFault* CheckBmpImage(const BYTE* p, size_t nLength, BmpLayout& layout) {
-    static const BmpFault kNotBitmap = {kMsgNotBitmap, MB_OK, DIB_ERR_NOT_BMP};
-    static const BmpFault kBadFormat = {kMsgBadFormat, MB_ICONSTOP, DIB_ERR_NOT_BMP};
-    static const BmpFault kTooLarge = {kMsgNoBufMemory, MB_ICONSTOP, DIB_ERR_MEMORY};
+// the nLength bytes.  Returns true when the image is sound, else the failure's message.
+bool CheckBmpImage(const BYTE* p, size_t nLength, BmpLayout& layout, DibMsg& fault) {
+    constexpr DibMsg kNotBitmap = DibMsg::NotBitmap, kBadFormat = DibMsg::BadFormat,
+                     kTooLarge = DibMsg::NoBufMemory;
+    auto fail = [&fault](DibMsg id) {
+        fault = id;
+        return false;
+    };
 
-    if (nLength < 2 || p[0] != 'B' || p[1] != 'M') return &kNotBitmap;
-    if (nLength < kFileHeaderSize + 4) return &kNotBitmap;
+    if (nLength < 2 || p[0] != 'B' || p[1] != 'M') return fail(kNotBitmap);
+    if (nLength < kFileHeaderSize + 4) return fail(kNotBitmap);
     size_t nInfoSize = ReadDword(p + kFileHeaderSize);
     // 12 bytes is the OS/2 header (3-byte palette entries, 16-bit sizes): not a format we read.
-    if (nLength < kFileHeaderSize + nInfoSize) return &kNotBitmap;
-    if (nInfoSize < kInfoHeaderSize) return &kBadFormat;
+    if (nLength < kFileHeaderSize + nInfoSize) return fail(kNotBitmap);
+    if (nInfoSize < kInfoHeaderSize) return fail(kBadFormat);
 
     BITMAPFILEHEADER bfh;
     BITMAPINFOHEADER bih;
     std::memcpy(&bfh, p, sizeof bfh);
     std::memcpy(&bih, p + kFileHeaderSize, sizeof bih);
-    if (!IsReadableBitCount(bih.biBitCount) || bih.biCompression != BI_RGB || bih.biWidth <= 0 ||
+    if (!DibIsStoredBitCount(bih.biBitCount) || bih.biCompression != BI_RGB || bih.biWidth <= 0 ||
         bih.biHeight <= 0)
-        return &kBadFormat;
+        return fail(kBadFormat);
 
     unsigned long long nColors = bih.biClrUsed ? bih.biClrUsed : DibDefaultColors(bih.biBitCount);
     unsigned long long nPaletteEnd = kFileHeaderSize + nInfoSize + 4 * nColors;
-    if (nPaletteEnd > nLength) return &kNotBitmap;
-    if (bfh.bfOffBits < kFileHeaderSize + nInfoSize) return &kNotBitmap;
+    if (nPaletteEnd > nLength) return fail(kNotBitmap);
+    if (bfh.bfOffBits < kFileHeaderSize + nInfoSize) return fail(kNotBitmap);
 
     unsigned long long nRowBytes = (unsigned long long)DibRowBytes(bih.biWidth, bih.biBitCount);
     unsigned long long nImageSize = nRowBytes * (unsigned long long)bih.biHeight;
-    if (nRowBytes > INT_MAX || nImageSize > INT_MAX) return &kTooLarge;
-    if (bfh.bfOffBits + nImageSize > nLength) return &kNotBitmap;
+    if (nRowBytes > INT_MAX || nImageSize > INT_MAX) return fail(kTooLarge);
+    if (bfh.bfOffBits + nImageSize > nLength) return fail(kNotBitmap);
 
     layout.nInfoSize = nInfoSize;
     layout.nColors = size_t(nColors);
     layout.nPaletteOffset = kFileHeaderSize + nInfoSize;
     layout.nBitsOffset = bfh.bfOffBits;
     layout.nImageSize = size_t(nImageSize);
-    return nullptr;
+    return true;
 }
 
 }  // namespace
 
 BOOL CDib::AdoptBmpImage(const BYTE* lpData, size_t nLength) {
     BmpLayout layout;
-    if (const BmpFault* fault = CheckBmpImage(lpData, nLength, layout)) {
-        AfxMessageBox(fault->lpszText, fault->nStyle);
-        m_nError = fault->nError;
-        return FALSE;
-    }
+    DibMsg fault;
+    if (!CheckBmpImage(lpData, nLength, layout, fault)) return ReportError(fault);
     if (!m_hHeap) {
         m_nError = DIB_ERR_NO_HEAP;
         return FALSE;
@@ -107,25 +91,15 @@ BOOL CDib::AdoptBmpImage(const BYTE* lpData, size_t nLength) {
     // A longer header is cut to 40 bytes with the palette right behind it.
     bool bKeepAsIs = layout.nInfoSize == kInfoHeaderSize;
     size_t nBlockSize = bKeepAsIs ? nLength : kHeadersSize + 4 * layout.nColors + layout.nImageSize;
-    if (nBlockSize > UINT32_MAX) {
-        AfxMessageBox(kMsgNoBufMemory, MB_ICONSTOP);
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
-    }
+    if (nBlockSize > UINT32_MAX) return ReportError(DibMsg::NoBufMemory);
 
     // New blocks first; the old ones go only once nothing can fail any more.
     BYTE* lpBuf = static_cast<BYTE*>(HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, nBlockSize));
-    if (!lpBuf) {
-        AfxMessageBox(kMsgNoBufMemory, MB_ICONSTOP);
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
-    }
+    if (!lpBuf) return ReportError(DibMsg::NoBufMemory);
     BYTE* lpCode = static_cast<BYTE*>(HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, layout.nImageSize));
     if (!lpCode) {
         HeapFree(m_hHeap, 0, lpBuf);
-        AfxMessageBox("分配图像解压所需内存code_stream失败！", MB_OK);
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
+        return ReportError(DibMsg::NoCodeMemory);
     }
 
     if (bKeepAsIs) {
@@ -162,27 +136,16 @@ BOOL CDib::ReadBmp(CFile* pFile) {
     std::vector<BYTE> data;
     try {
         ULONGLONG nLength = pFile->GetLength();
-        if (nLength > UINT32_MAX) {
-            AfxMessageBox(kMsgNoBufMemory, MB_ICONSTOP);
-            m_nError = DIB_ERR_MEMORY;
-            return FALSE;
-        }
+        if (nLength > UINT32_MAX) return ReportError(DibMsg::NoBufMemory);
         data.resize(size_t(nLength));
         pFile->SeekToBegin();
-        if (pFile->Read(data.data(), UINT(data.size())) < data.size()) {
-            AfxMessageBox(kMsgReadError, MB_OK);
-            m_nError = DIB_ERR_READ;
-            return FALSE;
-        }
+        if (pFile->Read(data.data(), UINT(data.size())) < data.size()) return ReportError(DibMsg::ReadError);
     } catch (const CFileException&) {
-        AfxMessageBox(kMsgReadFailed, MB_ICONSTOP);
+        ReportError(DibMsg::ReadFailed);
         pFile->Close();
-        m_nError = DIB_ERR_READ;
         return FALSE;
     } catch (const std::bad_alloc&) {
-        AfxMessageBox(kMsgNoBufMemory, MB_ICONSTOP);
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
+        return ReportError(DibMsg::NoBufMemory);
     }
     return AdoptBmpImage(data.data(), data.size());
 }
@@ -191,9 +154,7 @@ BOOL CDib::WriteBmp(CFile* pFile) {
     try {
         if (m_lpBuf && m_dwBufSize) pFile->Write(m_lpBuf, m_dwBufSize);
     } catch (const CFileException&) {
-        AfxMessageBox(kMsgWriteError, MB_OK);
-        m_nError = DIB_ERR_WRITE;
-        return FALSE;
+        return ReportError(DibMsg::WriteError);
     }
     return TRUE;
 }
@@ -225,9 +186,7 @@ BOOL CDib::SaveBmp(const char* lpszPath) {
         file.Commit();
     } catch (const CFileException&) {
         file.Abandon();
-        AfxMessageBox(kMsgWriteError, MB_OK);
-        m_nError = DIB_ERR_WRITE;
-        return FALSE;
+        return ReportError(DibMsg::WriteError);
     }
     return TRUE;
 }
@@ -240,8 +199,7 @@ void CDib::Serialize(CArchive& ar) {
             ar.Flush();
             if (dwSize > 6) ar.GetFile()->Write(m_lpBuf + 6, dwSize - 6);
         } catch (const CException&) {
-            AfxMessageBox(kMsgWriteError, MB_OK);
-            m_nError = DIB_ERR_WRITE;
+            ReportError(DibMsg::WriteError);
         }
         return;
     }
@@ -257,8 +215,7 @@ void CDib::Serialize(CArchive& ar) {
             return;
         }
         if (wSignature != kBmpSignature) {
-            AfxMessageBox(kMsgInvalidDib, MB_OK);
-            m_nError = DIB_ERR_NOT_BMP;
+            ReportError(DibMsg::InvalidDib);
             return;
         }
         ar.Flush();
@@ -266,25 +223,21 @@ void CDib::Serialize(CArchive& ar) {
         ULONGLONG nLeft = pFile->GetLength() - std::min(pFile->GetLength(), pFile->GetPosition());
         // The stored size is believed only as far as the archive really holds the bytes.
         if (dwSize < 6 || dwSize - 6 > nLeft) {
-            AfxMessageBox(kMsgReadError, MB_OK);
-            m_nError = DIB_ERR_READ;
+            ReportError(DibMsg::ReadError);
             return;
         }
         data.resize(dwSize);
         std::memcpy(data.data(), &wSignature, 2);
         std::memcpy(data.data() + 2, &dwSize, 4);
         if (pFile->Read(data.data() + 6, dwSize - 6) < dwSize - 6) {
-            AfxMessageBox(kMsgReadError, MB_OK);
-            m_nError = DIB_ERR_READ;
+            ReportError(DibMsg::ReadError);
             return;
         }
     } catch (const CException&) {
-        AfxMessageBox(kMsgReadError, MB_OK);
-        m_nError = DIB_ERR_READ;
+        ReportError(DibMsg::ReadError);
         return;
     } catch (const std::bad_alloc&) {
-        AfxMessageBox(kMsgNoBufMemory, MB_ICONSTOP);
-        m_nError = DIB_ERR_MEMORY;
+        ReportError(DibMsg::NoBufMemory);
         return;
     }
     AdoptBmpImage(data.data(), data.size());

@@ -5,14 +5,34 @@
 
 #include "dib/Dib.h"
 
-// Complete stored rows of m_nRowBytes that lie inside the image block from m_lpBits.
-inline long long DibRowsInBlock(const CDib& dib) {
-    if (!dib.m_lpBuf || !dib.m_lpBits || dib.m_nRowBytes <= 0) return 0;
+// Complete rows of nRowBytes that lie inside the image block from m_lpBits.
+inline long long DibRowsInBlock(const CDib& dib, long long nRowBytes) {
+    if (!dib.m_lpBuf || !dib.m_lpBits || nRowBytes <= 0) return 0;
     if (dib.m_lpBits < dib.m_lpBuf || dib.m_lpBits > dib.m_lpBuf + dib.m_dwBufSize) return 0;
-    return (long long)(dib.m_lpBuf + dib.m_dwBufSize - dib.m_lpBits) / dib.m_nRowBytes;
+    return (long long)(dib.m_lpBuf + dib.m_dwBufSize - dib.m_lpBits) / nRowBytes;
 }
+
+// Complete stored rows of m_nRowBytes that lie inside the image block from m_lpBits.
+inline long long DibRowsInBlock(const CDib& dib) { return DibRowsInBlock(dib, dib.m_nRowBytes); }
 
 // True when the image holds a block with all m_nHeight rows of a positive size inside it.
 inline bool DibRowsComplete(const CDib& dib) {
     return dib.m_nWidth > 0 && dib.m_nHeight > 0 && DibRowsInBlock(dib) >= dib.m_nHeight;
+}
+
+// What of the block the drawing calls may read, judged by the info header in the block (which is
+// what they are handed): the header and its palette must lie inside the block.  Returns the
+// complete scan lines behind m_lpBits, at most the header's height (0 if none or unusable).
+inline long long DibDrawableLines(const CDib& dib) {
+    if (!dib.m_lpBuf || dib.m_dwBufSize < 54 || !dib.m_lpBits) return 0;
+    const BITMAPINFOHEADER* bih = dib.m_lpInfoHeader;
+    if (bih->biSize < sizeof(BITMAPINFOHEADER) || bih->biWidth <= 0 || bih->biHeight <= 0) return 0;
+    unsigned long long nEntries = 0;
+    if (bih->biBitCount <= 8) {
+        unsigned long long nMax = 1ull << bih->biBitCount;
+        nEntries = bih->biClrUsed && bih->biClrUsed < nMax ? bih->biClrUsed : nMax;
+    }
+    if (14ull + bih->biSize + 4 * nEntries > dib.m_dwBufSize) return 0;
+    long long nLines = DibRowsInBlock(dib, DibRowBytes(bih->biWidth, bih->biBitCount));
+    return nLines < bih->biHeight ? nLines : bih->biHeight;
 }

@@ -4,25 +4,6 @@
 
 namespace {
 
-// What of the image block the drawing calls may read: the info header and its palette must lie
-// inside the block; returns the number of complete scan lines behind m_lpBits (0 if none or
-// the header is unusable).
-long long DrawableLines(const CDib& dib) {
-    if (!dib.m_lpBuf || dib.m_dwBufSize < 54 || !dib.m_lpBits) return 0;
-    const BITMAPINFOHEADER* bih = dib.m_lpInfoHeader;
-    if (bih->biSize < sizeof(BITMAPINFOHEADER) || bih->biWidth <= 0 || bih->biHeight <= 0) return 0;
-    unsigned long long nEntries = 0;
-    if (bih->biBitCount <= 8) {
-        unsigned long long nMax = 1ull << bih->biBitCount;
-        nEntries = bih->biClrUsed && bih->biClrUsed < nMax ? bih->biClrUsed : nMax;
-    }
-    if (14ull + bih->biSize + 4 * nEntries > dib.m_dwBufSize) return 0;
-    long long nRowBytes = DibRowBytes(bih->biWidth, bih->biBitCount);
-    if (nRowBytes <= 0 || dib.m_lpBits < dib.m_lpBuf || dib.m_lpBits > dib.m_lpBuf + dib.m_dwBufSize) return 0;
-    long long nLines = (long long)(dib.m_lpBuf + dib.m_dwBufSize - dib.m_lpBits) / nRowBytes;
-    return nLines < bih->biHeight ? nLines : bih->biHeight;
-}
-
 HDC SafeHdc(CDC* pDC) { return pDC ? pDC->GetSafeHdc() : nullptr; }
 
 }  // namespace
@@ -34,7 +15,7 @@ BOOL CDib::Paint(HDC hDC, int x, int y) {
     }
     // Only the scan lines the block really holds are handed over; a picture wider or taller than
     // 16 bits is drawn whole.
-    long long nLines = DrawableLines(*this);
+    long long nLines = DibDrawableLines(*this);
     int nResult = 0;
     if (nLines > 0)
         nResult = SetDIBitsToDevice(hDC, x, y, DWORD(m_lpInfoHeader->biWidth), DWORD(m_lpInfoHeader->biHeight), 0, 0,
@@ -66,7 +47,7 @@ BOOL CDib::Draw(HDC hDC, int x, int y, int nWidth, int nHeight, int nMode) {
     // and the rows are where bfOffBits says.  An image whose block does not hold all its rows
     // is not handed to DrawDib, which would read them all.
     BOOL bDrawn = FALSE;
-    if (DrawableLines(*this) == m_lpInfoHeader->biHeight)
+    if (DibDrawableLines(*this) == m_lpInfoHeader->biHeight)
         bDrawn = DrawDibDraw(hdd, hDC, x, y, nWidth, nHeight, m_lpInfoHeader, m_lpBits, 0, 0, -1, -1, 0);
     DrawDibClose(hdd);
     if (!bDrawn) {
@@ -135,7 +116,7 @@ CBitmap* CDib::CreateDDB(CDC* pDC, CSize& size) {
     CBitmap* pOld = pDC->SelectObject(&tiny);
 
     HBITMAP hBitmap = nullptr;
-    if (DrawableLines(*this) == m_lpInfoHeader->biHeight)
+    if (DibDrawableLines(*this) == m_lpInfoHeader->biHeight)
         hBitmap = CreateDIBitmap(pDC->GetSafeHdc(), m_lpInfoHeader, CBM_INIT, m_lpBits,
                                  m_lpBmi, DIB_RGB_COLORS);
     if (hBitmap) {

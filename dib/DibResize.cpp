@@ -52,9 +52,9 @@ int CDib::Resize(CDib& dest, const CRect& rect) {
         int y0 = int(fy);
         const double wy = 1 - (fy - y0);
         if (y0 > nLastY) y0 = nLastY;  // never past the last row, whatever the rounding
-        const BYTE* row0 = m_lpBits + size_t(y0) * m_nRowBytes;
+        const BYTE* row0 = StoredRow(y0);
         const BYTE* row1 = y0 < nLastY ? row0 + m_nRowBytes : row0;
-        BYTE* out = dest.m_lpBits + size_t(i) * dest.m_nRowBytes;
+        BYTE* out = dest.StoredRow(i);
         for (int j = 0; j < W; ++j) {
             const double fx = j / kx;
             int x0 = int(fx);
@@ -103,7 +103,7 @@ int CDib::ResizeFrom(short nSrcWidth, short nSrcHeight, const BYTE* lpSamples) {
         }
         const BYTE* src0 = lpSamples + size_t(y0) * w;
         const BYTE* src1 = ty ? src0 + w : nullptr;
-        BYTE* out = m_lpBits + size_t(i) * m_nRowBytes;
+        BYTE* out = StoredRow(i);
         long long X = 0;
         for (int j = 0; j < W; ++j, X += sx) {
             long long x0 = X >> 10, tx = X & 1023;
