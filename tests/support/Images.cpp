@@ -1,7 +1,11 @@
 #include "tests/support/Images.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <random>
 
 namespace moro_test {
 
@@ -45,6 +49,23 @@ std::vector<BYTE> MakeBmpFile(const BmpFields& s) {
     for (size_t n = 0; n < nRowBytes * nRows; ++n) f[nOffBits + n] = BYTE(n * 7 + 3);
     f.resize(f.size() - size_t(s.nCut));
     return f;
+}
+
+void MakePicture(CDib& dib, int w, int h, int bits, unsigned seed) {
+    ASSERT_TRUE(dib.Create(w, h, bits, nullptr, 0));
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int v = int(128 + 90 * std::sin(x / 7.0) * std::cos(y / 5.0)) + int(rng() % 9) - 4;
+            v = std::clamp(v, 0, 255);
+            dib.SetPixel(x, y, bits == 8 ? v : RGB(v, 255 - v, (x * 3 + y) & 255));
+        }
+}
+
+void MakeWorkedImage(CDib& dib) {
+    ASSERT_TRUE(dib.Create(2, 2, 8, nullptr, 0));
+    const BYTE rows[2][2] = {{0, 100}, {200, 255}};
+    for (int r = 0; r < 2; ++r) std::memcpy(dib.m_lpBits + r * dib.m_nRowBytes, rows[r], 2);
 }
 
 DibSnapshot Snapshot(const CDib& dib) {

@@ -1,4 +1,5 @@
-// Test support: BMP files made byte by byte, snapshots of an image object, and its pixels as RGB.
+// Test support: BMP files made byte by byte, pictures to code and resample, snapshots of an image
+// object, and its pixels as RGB.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,11 @@ struct BmpFields {
 
 std::vector<BYTE> MakeBmpFile(const BmpFields& fields);
 void PutDword(std::vector<BYTE>& bytes, size_t offset, DWORD value);
+
+// An image with a smooth picture and some edges, so that coding has something to do.
+void MakePicture(CDib& dib, int w, int h, int bits, unsigned seed = 1);
+// The 2 x 2 grey image of the resampling worked examples: stored rows (0, 100) and (200, 255).
+void MakeWorkedImage(CDib& dib);
 
 // Everything a failed operation must leave alone.
 struct DibSnapshot {

@@ -1,5 +1,7 @@
-// The fast cipher against the step-by-step one: every kernel this processor can run must give the
-// same image, the same whole key state and the same generator state after every operation.
+// The cipher's kernels (the scalar ones in Frame.cpp, KernelsAvx2.cpp, KernelsAvx512.cpp) and the
+// fast cipher built on them, against the step-by-step one: every kernel this processor can run
+// must give the same image, the same whole key state and the same generator state after every
+// operation.  Also the exact reciprocal that stands in for the map's division.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +13,7 @@
 #include "cipher/Kernels.h"
 #include "cipher/reference/Literal.h"
 #include "platform/Rand.h"
+#include "tests/support/Keys.h"
 
 namespace {
 using namespace cipher;
@@ -29,10 +32,9 @@ struct TestRng {
     unsigned Below(unsigned n) { return Next() % n; }
 };
 
+// A seeded key with its S-box built, as after a first encryption.
 KeyState SeededKey(unsigned seed) {
-    crt::srand(seed);
-    KeyState key;
-    InitKey(key);
+    KeyState key = moro_test::SeededKey(seed);
     BuildSBox(key.states, key.sbox);
     return key;
 }
@@ -369,20 +371,6 @@ INSTANTIATE_TEST_SUITE_P(Kernels, FastCipher,
                          [](const ::testing::TestParamInfo<CipherIsa>& info) {
                              return std::string(GetCipherIsaName(info.param));
                          });
-
-TEST(CipherIsaChoice, OnlySupportedKernelsCanBeChosen) {
-    CipherIsa best = GetBestCipherIsa();
-    EXPECT_TRUE(IsCipherIsaSupported(CIPHER_ISA_SCALAR));
-    EXPECT_TRUE(IsCipherIsaSupported(best));
-    EXPECT_EQ(GetCipherIsa(), best) << "the program starts on the best kernel";
-    for (CipherIsa isa : {CIPHER_ISA_SCALAR, CIPHER_ISA_AVX2, CIPHER_ISA_AVX512}) {
-        EXPECT_EQ(SetCipherIsa(isa), IsCipherIsaSupported(isa));
-        if (!IsCipherIsaSupported(isa)) {
-            EXPECT_NE(GetCipherIsa(), isa);
-        }
-    }
-    SetCipherIsa(best);
-}
 
 TEST(ExactReciprocal, AgreesWithDivisionForEveryParameter) {
     // The worst numerators for a multiply-shift are the largest ones, just below the divisor.

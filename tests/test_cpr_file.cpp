@@ -1,0 +1,269 @@
+// CPR and raw files: the file layout, round trips within error bounds, date repair, saves that
+// fail without touching a file, and damaged or hostile files that change nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "dib/Dib.h"
+#include "tests/support/Images.h"
+#include "tests/support/Recorder.h"
+
+using namespace moro_test;
+
+TEST(CprFile, EightBitFileLayout) {
+    TempDir dir;
+    CDib dib;
+    MakePicture(dib, 16, 16, 8);
+    ASSERT_TRUE(dib.SaveCpr(dir.Path("a.cpr").c_str(), 50, FALSE));
+    std::vector<BYTE> f = ReadFileBytes(dir.Path("a.cpr"));
+    ASSERT_GT(f.size(), 60u);
+    EXPECT_EQ(std::vector<BYTE>(f.begin(), f.begin() + 4), (std::vector<BYTE>{'C', 'P', 'R', 0}));
+    CPRHEADER h;
+    std::memcpy(&h, f.data() + 4, 52);
+    EXPECT_EQ(h.wWidth, 16);
+    EXPECT_EQ(h.wHeight, 16);
+    EXPECT_EQ(h.cScale, 50);
+    EXPECT_EQ(f.size(), 56 + h.dwCodeLen);
+    EXPECT_EQ(std::vector<BYTE>(f.end() - 4, f.end()), (std::vector<BYTE>{0xFF, 0xD1, 0xFF, 0xD9}));
+}
+
+TEST(CprFile, RoundTripsWithinErrorBounds) {
+    TempDir dir;
+    struct Case {
+        int w, h, bits;
+        BOOL colour;
+        BYTE kind;
+    } cases[] = {{64, 48, 8, FALSE, 0}, {64, 48, 24, FALSE, 1}, {64, 48, 24, TRUE, 2}, {37, 29, 8, FALSE, 0}, {37, 29, 24, TRUE, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " " << c.bits << " colour " << c.colour);
+        CDib dib, loaded;
+        MakePicture(dib, c.w, c.h, c.bits);
+        ASSERT_TRUE(dib.SaveCpr(dir.Path("r.cpr").c_str(), 50, c.colour));
+        std::vector<BYTE> f = ReadFileBytes(dir.Path("r.cpr"));
+        EXPECT_EQ(f[3], c.kind);
+        ASSERT_TRUE(loaded.LoadCpr(dir.Path("r.cpr").c_str()));
+        EXPECT_EQ(loaded.m_nWidth, c.w);
+        EXPECT_EQ(loaded.m_nHeight, c.h);
+        EXPECT_EQ(loaded.m_nBitCount, c.bits);
+        // Inside the whole blocks the picture comes back closely; beyond them it is zero.
+        int coded = c.colour ? c.w / 8 * 8 * 3 : int(dib.m_nRowBytes) / 8 * 8;
+        int codedRows = c.h / 8 * 8;
+        int worst = 0;
+        for (int r = 0; r < c.h; ++r) {
+            for (int x = 0; x < (c.bits == 8 ? c.w : 3 * c.w); ++x) {
+                int a = dib.m_lpBits[size_t(r) * dib.m_nRowBytes + x], b = loaded.m_lpBits[size_t(r) * loaded.m_nRowBytes + x];
+                if (r < codedRows && x < coded) worst = std::max(worst, std::abs(a - b));
+                else ASSERT_EQ(b, 0) << r << "," << x;
+            }
+        }
+        // One stream of interleaved colour bytes codes sharp byte-to-byte changes: coarser.
+        EXPECT_LE(worst, c.bits == 24 && !c.colour ? 48 : 24);
+        if (c.bits == 8) EXPECT_EQ(loaded.m_lpPalette[77].rgbGreen, 77);  // the grey palette
+    }
+    // A fresh image's three-plane header carries dwCodeLen 0.
+    CDib fresh;
+    ASSERT_TRUE(fresh.Create(16, 16, 24, nullptr, 5));
+    ASSERT_TRUE(fresh.SaveCpr(dir.Path("p.cpr").c_str(), 50, TRUE));
+    std::vector<BYTE> f = ReadFileBytes(dir.Path("p.cpr"));
+    CPRHEADER h;
+    std::memcpy(&h, f.data() + 4, 52);
+    EXPECT_EQ(h.dwCodeLen, 0u);
+    DWORD red;
+    std::memcpy(&red, f.data() + 56, 4);
+    EXPECT_EQ(f[60 + red - 1], 0xD9);
+}
+
+TEST(CprFile, SaveFailuresTouchNoFile) {
+    TempDir dir;
+    WriteFileBytes(dir.Path("keep.cpr"), {1, 2, 3});
+    CDib four;
+    ASSERT_TRUE(four.Create(8, 8, 4));
+    EXPECT_FALSE(four.SaveCpr(dir.Path("x.cpr").c_str(), 50, FALSE));
+    EXPECT_EQ(four.m_nError, 7);
+    EXPECT_FALSE(FileExists(dir.Path("x.cpr")));
+
+    CDib empty;
+    empty.m_nBitCount = 8;  // an object without pixels that claims a depth
+    EXPECT_FALSE(empty.SaveCpr(dir.Path("keep.cpr").c_str(), 50, FALSE));
+    EXPECT_EQ(empty.m_nError, 9);
+    EXPECT_EQ(ReadFileBytes(dir.Path("keep.cpr")), (std::vector<BYTE>{1, 2, 3}));
+
+    CDib dib;
+    ASSERT_TRUE(dib.Create(8, 8, 8));
+    for (short scale : {2, 128}) {
+        EXPECT_FALSE(dib.SaveCpr(dir.Path("keep.cpr").c_str(), scale, FALSE)) << scale;
+        EXPECT_EQ(dib.m_nError, 7);
+    }
+    EXPECT_FALSE(dib.SaveCpr(dir.Path("no/dir/x.cpr").c_str(), 50, FALSE));
+    EXPECT_EQ(dib.m_nError, 1);
+    EXPECT_EQ(ReadFileBytes(dir.Path("keep.cpr")), (std::vector<BYTE>{1, 2, 3}));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST(CprFile, DateRepair) {
+    CTime::SetClock(CTime(2026, 12, 7, 12).GetTime());
+    TempDir dir;
+    CDib dib;
+    ASSERT_TRUE(dib.Create(8, 8, 8, nullptr, 128));
+    struct Case {
+        int year, month, day;
+        int wantYear, wantMonth, wantDay;
+    } cases[] = {
+        {79, 5, 5, 126, 5, 5},    {80, 5, 5, 80, 5, 5},     {200, 5, 5, 126, 5, 5},
+        {100, 0, 5, 100, 12, 5},  {100, 13, 5, 100, 12, 5}, {100, 2, 29, 100, 2, 29},
+        {104, 2, 29, 104, 2, 29}, {101, 2, 29, 101, 2, 7},  {100, 4, 31, 100, 4, 7},
+        {100, 4, 0, 100, 4, 7},
+    };
+    for (const Case& c : cases) {
+        dib.m_cprHeader.byYear = BYTE(c.year);
+        dib.m_cprHeader.byMonth = BYTE(c.month);
+        dib.m_cprHeader.byDay = BYTE(c.day);
+        ASSERT_TRUE(dib.SaveCpr(dir.Path("d.cpr").c_str(), 50, FALSE));
+        CDib loaded;
+        ASSERT_TRUE(loaded.LoadCpr(dir.Path("d.cpr").c_str()));
+        EXPECT_EQ(loaded.m_cprHeader.byYear, c.wantYear) << c.year << "-" << c.month << "-" << c.day;
+        EXPECT_EQ(loaded.m_cprHeader.byMonth, c.wantMonth) << c.year << "-" << c.month << "-" << c.day;
+        EXPECT_EQ(loaded.m_cprHeader.byDay, c.wantDay) << c.year << "-" << c.month << "-" << c.day;
+    }
+    CTime::ResetClock();
+    EXPECT_EQ(DaysInMonth(2000, 2), 29);
+    EXPECT_EQ(DaysInMonth(1900, 2), 28);
+    EXPECT_EQ(DaysInMonth(2024, 2), 29);
+    EXPECT_EQ(DaysInMonth(2023, 12), 31);
+}
+
+TEST(CprFile, HostileFilesFailCleanlyAndChangeNothing) {
+    TempDir dir;
+    CDib source;
+    MakePicture(source, 32, 16, 8);
+    ASSERT_TRUE(source.SaveCpr(dir.Path("good.cpr").c_str(), 50, FALSE));
+    std::vector<BYTE> good = ReadFileBytes(dir.Path("good.cpr"));
+    CDib rgb;
+    MakePicture(rgb, 16, 16, 24);
+    ASSERT_TRUE(rgb.SaveCpr(dir.Path("planes.cpr").c_str(), 50, TRUE));
+    std::vector<BYTE> planes = ReadFileBytes(dir.Path("planes.cpr"));
+
+    auto with = [](std::vector<BYTE> f, size_t at, std::vector<BYTE> bytes) {
+        std::copy(bytes.begin(), bytes.end(), f.begin() + at);
+        return f;
+    };
+    struct Case {
+        const char* what;
+        std::vector<BYTE> bytes;
+        int error;
+    } cases[] = {
+        {"not a CPR file", with(good, 0, {'B', 'M', 'P'}), 7},
+        {"empty", {}, 7},
+        {"width 0", with(good, 4, {0, 0}), 4},
+        {"negative height", with(good, 6, {0xF0, 0xFF}), 4},
+        {"code length beyond file and buffer", with(good, 52, {0xFF, 0xFF, 0xFF, 0x7F}), 2},
+        {"plane length beyond file and buffer", with(planes, 56, {0x00, 0x00, 0x10, 0x00}), 2},
+        {"too large to hold", with(planes, 4, {0xFF, 0x7F, 0xFF, 0x7F}), 4},
+    };
+    for (const Case& c : cases) {
+        CDib dib;
+        ASSERT_TRUE(dib.Create(5, 5, 24, nullptr, 42));
+        DibSnapshot before = Snapshot(dib);
+        WriteFileBytes(dir.Path("bad.cpr"), c.bytes);
+        EXPECT_FALSE(dib.LoadCpr(dir.Path("bad.cpr").c_str())) << c.what;
+        EXPECT_EQ(dib.m_nError, c.error) << c.what;
+        EXPECT_TRUE(Snapshot(dib) == before) << c.what;
+    }
+    // Short files load: what they do not deliver is zero, never an earlier stream's bytes.
+    for (size_t cut : {size_t(60), good.size() / 2, good.size() - 1}) {
+        CDib dib;
+        ASSERT_TRUE(dib.LoadCpr(dir.Path("good.cpr").c_str()));
+        WriteFileBytes(dir.Path("short.cpr"), std::vector<BYTE>(good.begin(), good.begin() + cut));
+        CDib fresh;
+        EXPECT_TRUE(dib.LoadCpr(dir.Path("short.cpr").c_str())) << cut;
+        EXPECT_TRUE(fresh.LoadCpr(dir.Path("short.cpr").c_str())) << cut;
+        EXPECT_EQ(Snapshot(dib), Snapshot(fresh)) << cut;
+    }
+    // Random damage: no crash, and a load that fails changes nothing.
+    std::mt19937 rng(5);
+    for (int round = 0; round < 300; ++round) {
+        std::vector<BYTE> bad = round % 2 ? planes : good;
+        for (int k = 0; k < 1 + int(rng() % 5); ++k) bad[rng() % bad.size()] = BYTE(rng());
+        if (round % 3 == 0) bad.resize(rng() % bad.size());
+        WriteFileBytes(dir.Path("bad.cpr"), bad);
+        CDib dib;
+        ASSERT_TRUE(dib.Create(3, 3, 8, nullptr, 9));
+        DibSnapshot before = Snapshot(dib);
+        if (!dib.LoadCpr(dir.Path("bad.cpr").c_str())) ASSERT_TRUE(Snapshot(dib) == before);
+    }
+}
+
+TEST(CprFile, OutOfMemoryDuringALoadChangesNothing) {
+    TempDir dir;
+    CDib source;
+    MakePicture(source, 32, 32, 24);
+    ASSERT_TRUE(source.SaveCpr(dir.Path("c.cpr").c_str(), 50, TRUE));
+    for (int skip = 0; skip < 3; ++skip) {
+        CDib dib;
+        ASSERT_TRUE(dib.Create(4, 4, 8, nullptr, 1));
+        DibSnapshot before = Snapshot(dib);
+        platform::FailHeapAllocations(1, skip);
+        EXPECT_FALSE(dib.LoadCpr(dir.Path("c.cpr").c_str())) << skip;
+        platform::FailHeapAllocations(0);
+        EXPECT_TRUE(Snapshot(dib) == before);
+    }
+}
+
+TEST(RawFile, SizesAndHeaders) {
+    TempDir dir;
+    CDib dib;
+    MakePicture(dib, 256, 256, 8);
+    ASSERT_TRUE(dib.SaveRaw(dir.Path("a.raw").c_str(), 1));
+    EXPECT_EQ(ReadFileBytes(dir.Path("a.raw")).size(), 65536u);
+    ASSERT_TRUE(dib.SaveRaw(dir.Path("b.raw").c_str(), 0));
+    std::vector<BYTE> b = ReadFileBytes(dir.Path("b.raw"));
+    ASSERT_EQ(b.size(), 65540u);
+    EXPECT_EQ(std::vector<BYTE>(b.begin(), b.begin() + 4), (std::vector<BYTE>{0x00, 0x01, 0x00, 0x01}));
+    // Top row first.
+    EXPECT_EQ(b[4], dib.m_lpBits[size_t(255) * dib.m_nRowBytes]);
+
+    CDib small;
+    MakePicture(small, 100, 50, 8);
+    ASSERT_TRUE(small.SaveRaw(dir.Path("c.raw").c_str(), 1));
+    EXPECT_EQ(ReadFileBytes(dir.Path("c.raw")).size(), 4u + 5000u);
+    CDib back;
+    ASSERT_TRUE(back.LoadRaw(dir.Path("c.raw").c_str(), 0));
+    EXPECT_EQ(RgbPixels(back), RgbPixels(small));
+
+    // Headerless files are 256 x 256; rows a short file does not fill are zero.
+    WriteFileBytes(dir.Path("short.raw"), std::vector<BYTE>(300, 9));
+    CDib sq;
+    ASSERT_TRUE(sq.LoadRaw(dir.Path("short.raw").c_str(), 1));
+    EXPECT_EQ(sq.m_nWidth, 256);
+    EXPECT_EQ(sq.GetPixel(43, 1), 9);
+    EXPECT_EQ(sq.GetPixel(44, 1), 0);
+    EXPECT_EQ(sq.GetPixel(0, 255), 0);
+
+    // A 1-bit image's rows are shorter than its width: the rest is written as zero.
+    CDib mono;
+    ASSERT_TRUE(mono.Create(100, 2, 1, nullptr, 0xFF));
+    ASSERT_TRUE(mono.SaveRaw(dir.Path("m.raw").c_str(), 0));
+    std::vector<BYTE> m = ReadFileBytes(dir.Path("m.raw"));
+    ASSERT_EQ(m.size(), 204u);
+    EXPECT_EQ(m[4], 0xFF);
+    EXPECT_EQ(m[4 + 99], 0);
+}
+
+TEST(RawFile, FailuresLeaveTheImage) {
+    TempDir dir;
+    CDib dib;
+    ASSERT_TRUE(dib.Create(4, 4, 8, nullptr, 6));
+    dib.m_nError = 0;
+    DibSnapshot before = Snapshot(dib);
+    EXPECT_FALSE(dib.LoadRaw(dir.Path("none.raw").c_str(), 0));
+    EXPECT_EQ(dib.m_nError, 0);
+    for (std::vector<BYTE> header : {std::vector<BYTE>{0, 0, 5, 0}, std::vector<BYTE>{5, 0, 0xFF, 0xFF}}) {
+        WriteFileBytes(dir.Path("bad.raw"), header);
+        EXPECT_FALSE(dib.LoadRaw(dir.Path("bad.raw").c_str(), 0));
+        EXPECT_EQ(dib.m_nError, 4);
+        EXPECT_TRUE(Snapshot(dib) == before);
+    }
+}
