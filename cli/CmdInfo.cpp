@@ -3,27 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/Args.h"
+#include "cli/Command.h"
+#include "cli/Files.h"
+#include "cli/Options.h"
 #include "dib/Dib.h"
 
 namespace {
-
-int RunInfo(const std::vector<std::string>& args);
-
-const cli::Command kInfo = {
-    "info",
-    "info FILE",
-    "usage: moro-cli info FILE\n"
-    "\n"
-    "Reads a file with MORO's library and prints what it holds; or the reason it cannot be read.\n"
-    "  BMP (.bmp, or any other name): width, height, bits per pixel, palette entries, bytes per\n"
-    "  row and file size.\n"
-    "  CPR (.cpr): colour kind, size, scale, date and the length of each code stream.\n"
-    "  raw (.raw): the size its header gives (a file of exactly 65536 bytes is taken as a\n"
-    "  headerless 256 x 256 image).\n",
-    RunInfo,
-};
-MORO_CLI_COMMAND(kInfo);
 
 void PrintImage(const CDib& dib) {
     std::printf("width: %d\n", dib.m_nWidth);
@@ -106,17 +91,30 @@ int DescribeRaw(const std::string& path) {
     return cli::kExitOk;
 }
 
-int RunInfo(const std::vector<std::string>& args) {
-    cli::ArgReader reader(kInfo, args);
-    std::string option;
-    if (reader.NextOption(option)) return reader.Fail("unknown option " + option);
-    if (reader.Positional().size() != 1) return reader.Fail("info needs one file");
-    const std::string& path = reader.Positional()[0];
-    switch (cli::KindOf(path)) {
-        case cli::FileKind::Cpr: return DescribeCpr(path);
-        case cli::FileKind::Raw: return DescribeRaw(path);
-        default: return DescribeBmp(path);
+class CInfo : public cli::CCommand {
+public:
+    void Define(CLI::App& app) override {
+        app.footer("What it prints by the file's extension:\n"
+                   "BMP (.bmp, or any other name): width, height, bits per pixel, palette entries,\n"
+                   "bytes per row and file size.\n"
+                   "CPR (.cpr): colour kind, size, scale, date and the length of each code stream.\n"
+                   "raw (.raw): the size its header gives (a file of exactly 65536 bytes is taken as\n"
+                   "a headerless 256 x 256 image).");
+        app.add_option("FILE", m_path, "the file to describe")->required();
     }
-}
+
+    int Run(const CLI::App&) override {
+        switch (cli::KindOf(m_path)) {
+            case cli::FileKind::Cpr: return DescribeCpr(m_path);
+            case cli::FileKind::Raw: return DescribeRaw(m_path);
+            default: return DescribeBmp(m_path);
+        }
+    }
+
+private:
+    std::string m_path;
+};
 
 }  // namespace
+
+MORO_CLI_COMMAND(CInfo, "info", "prints what the library reads from a file");

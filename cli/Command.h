@@ -1,12 +1,18 @@
-// moro-cli's commands.  Each command lives in its own source file and registers itself with
-// MORO_CLI_COMMAND; main() finds it by name.
+// moro-cli's commands.  Each command lives in its own source file as a class that declares its
+// arguments on a CLI11 subcommand and runs once the command line has parsed; MORO_CLI_COMMAND
+// registers it, so a new command is a new file and nothing else.
 //
 // Exit status of every command: 0 success, 1 the library failed (its message on standard error),
-// 2 bad arguments.
+// 2 bad arguments (one line on standard error).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace CLI {
+class App;
+}
 
 namespace cli {
 
@@ -14,26 +20,37 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-struct Command {
+class CCommand {
+public:
+    virtual ~CCommand() = default;
+    // Declares the positionals and options on the command's subcommand, bound to members.
+    virtual void Define(CLI::App& app) = 0;
+    // Runs after a parse without errors.  app is the subcommand: app.count("--seed") tells whether
+    // an option was given, and OptionsInOrder(app) (cli/Options.h) gives repeated options in the
+    // order they were typed, for commands that apply their options one after the other.
+    virtual int Run(const CLI::App& app) = 0;
+};
+
+struct CommandEntry {
     const char* name;
-    const char* synopsis;  // one line for the overall usage, e.g. "info FILE"
-    const char* help;      // the full text of 'moro-cli NAME --help'
-    // args: the arguments after the command's name.
-    int (*run)(const std::vector<std::string>& args);
+    const char* summary;  // one line, in 'moro-cli --help' and at the top of the command's help
+    std::unique_ptr<CCommand> (*make)();
 };
 
 // Registers a command; used through MORO_CLI_COMMAND.
-bool RegisterCommand(const Command& command);
-const std::vector<Command>& Commands();
+bool RegisterCommand(const CommandEntry& entry);
+const std::vector<CommandEntry>& Commands();
 
-// True when args hold --help or -h (the command should then print its help and return 0).
-bool WantsHelp(const std::vector<std::string>& args);
-// Prints "moro-cli: <message>" and the command's synopsis to standard error; returns kExitUsage.
-int UsageError(const Command& command, const std::string& message);
+// Prints "moro-cli: MESSAGE (see moro-cli COMMAND --help)" as one line on standard error and
+// returns kExitUsage: for arguments that parse but do not fit, such as a rectangle outside the
+// image.  Control characters of the message (from what the user typed) are printed as '?'.
+int UsageError(const CLI::App& command, const std::string& message);
 
 }  // namespace cli
 
 #define MORO_CLI_COMMAND_CAT2(a, b) a##b
 #define MORO_CLI_COMMAND_CAT(a, b) MORO_CLI_COMMAND_CAT2(a, b)
-#define MORO_CLI_COMMAND(...) \
-    static const bool MORO_CLI_COMMAND_CAT(g_registered_, __LINE__) = ::cli::RegisterCommand(__VA_ARGS__)
+// MORO_CLI_COMMAND(CEncrypt, "encrypt", "one line of what it does");
+#define MORO_CLI_COMMAND(Class, name, summary)                                                    \
+    static const bool MORO_CLI_COMMAND_CAT(g_registered_, __LINE__) = ::cli::RegisterCommand( \
+        {name, summary, []() -> std::unique_ptr<::cli::CCommand> { return std::make_unique<Class>(); }})

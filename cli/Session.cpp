@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "cli/Args.h"
+#include "cli/Files.h"
 #include "platform/Rand.h"
 
 namespace cli {

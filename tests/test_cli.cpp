@@ -1,10 +1,12 @@
 // moro-cli as a user runs it: real files, exit codes and what it prints.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sys/wait.h>
 
 #include "cipher/Cipher.h"
+#include "cli/Options.h"
 #include "dib/Dib.h"
 #include "platform/Rand.h"
 #include "tests/support/Images.h"
@@ -34,6 +36,11 @@ CliRun RunCli(const TempDir& dir, const std::string& args) {
     std::vector<BYTE> err = ReadFileBytes(errPath);
     run.err.assign(err.begin(), err.end());
     return run;
+}
+
+// Argument errors are one line on standard error, so a script's log stays readable.
+bool OneLine(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
 }
 
 }  // namespace
@@ -99,19 +106,70 @@ TEST(CliEncrypt, FailuresAndBadArgumentsHaveTheirExitCodes) {
     EXPECT_EQ(noDir.status, 1);
     EXPECT_NE(noDir.err.find("cannot create"), std::string::npos) << noDir.err;
 
-    for (const char* bad : {"encrypt", "encrypt a", "encrypt a b c", "encrypt a b --seed", "encrypt a b --seed x",
-                            "encrypt a b --seed 4294967296", "encrypt a b --steps stream,,subst",
-                            "encrypt a b --steps rot13", "encrypt a b --colour", "speed", "speed a --frames -3",
-                            "info", "nosuchcommand"}) {
+    for (const char* bad : {"encrypt", "encrypt a", "encrypt a b c", "encrypt a b --seed x", "encrypt a b --seed 0x10",
+                            "encrypt a b --steps stream,,subst", "encrypt a b --steps stream,", "encrypt a b --steps rot13",
+                            "encrypt a b --steps \"$(printf 'x\\ny')\"", "encrypt a b --colour", "info -x.bmp",
+                            "speed", "speed a --frames -3", "info", "nosuchcommand", "--bogus"}) {
         CliRun r = RunCli(dir, bad);
         EXPECT_EQ(r.status, 2) << bad;
-        EXPECT_NE(r.err.find("usage:"), std::string::npos) << bad << ": " << r.err;
+        EXPECT_TRUE(OneLine(r.err)) << bad << ": " << r.err;
     }
-    for (const char* help : {"--help", "encrypt --help", "speed --help", "info -h"}) {
+}
+
+TEST(CliArguments, EveryCommandHasHelpAndRefusesBadArgumentsInOneLine) {
+    TempDir dir;
+    for (const char* help : {"", "--help", "help", "help convert", "encrypt --help", "speed --help", "convert --help",
+                             "info -h"}) {
         CliRun r = RunCli(dir, help);
         EXPECT_EQ(r.status, 0) << help;
-        EXPECT_NE(r.out.find("usage:"), std::string::npos) << help;
+        EXPECT_EQ(r.out.find("usage: moro-cli"), 0u) << help << ":\n" << r.out;
+        EXPECT_EQ(r.err, "") << help;
     }
+    // A bad option, a missing value and a number out of range, for each command that takes them.
+    struct {
+        const char* args;
+        const char* message;
+    } const kBad[] = {
+        {"encrypt a b --bogus", "moro-cli: unknown option --bogus (see moro-cli encrypt --help)\n"},
+        {"encrypt a b --seed", "moro-cli: --seed needs a value (see moro-cli encrypt --help)\n"},
+        {"encrypt a b --seed 4294967296", "moro-cli: --seed must be from 0 to 4294967295 (see moro-cli encrypt --help)\n"},
+        {"speed a --stream-only=x", nullptr},
+        {"speed a --frames", nullptr},
+        {"speed a --frames 99999999999999999999999", nullptr},
+        {"convert a.bmp b.cpr -c", nullptr},
+        {"convert a.bmp b.cpr --scale", nullptr},
+        {"convert a.bmp b.cpr --scale 128", "moro-cli: --scale must be from 3 to 127 (see moro-cli convert --help)\n"},
+        {"convert a.bmp b.cpr --scale 2", nullptr},
+        {"info a --frames 3", nullptr},
+    };
+    for (const auto& bad : kBad) {
+        CliRun r = RunCli(dir, bad.args);
+        EXPECT_EQ(r.status, 2) << bad.args;
+        EXPECT_TRUE(OneLine(r.err)) << bad.args << ": " << r.err;
+        if (bad.message) {
+            EXPECT_EQ(r.err, bad.message);
+        }
+        EXPECT_EQ(r.out, "") << bad.args;
+    }
+}
+
+TEST(CliArguments, OptionsInOrderGivesEachOccurrenceAsTyped) {
+    // How a command that applies its options one after the other reads them.
+    CLI::App app;
+    app.add_option("--crop")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_flag("--flip")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    app.add_option("IN");
+    app.parse("--crop 1,2,3,4 in.bmp --flip --crop=-5,6,7,8 --flip", false);
+    std::vector<std::pair<const CLI::Option*, std::string>> order = cli::OptionsInOrder(app);
+    std::vector<std::string> names, values;
+    for (const auto& [option, value] : order) {
+        names.push_back(option->get_name());
+        values.push_back(value);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"--crop", "IN", "--flip", "--crop", "--flip"}));
+    EXPECT_EQ(values[0], "1,2,3,4");
+    EXPECT_EQ(values[1], "in.bmp");
+    EXPECT_EQ(values[3], "-5,6,7,8");
 }
 
 TEST(CliSpeed, PrintsTheWindowsSentence) {

@@ -1,4 +1,4 @@
-#include "cli/Args.h"
+#include "cli/Files.h"
 
 #include <cctype>
 #include <cstdio>
@@ -6,55 +6,6 @@
 #include "dib/Dib.h"
 
 namespace cli {
-
-bool ParseUnsigned(const std::string& text, unsigned long long nMax, unsigned long long& nValue) {
-    if (text.empty() || text.size() > 20) return false;
-    unsigned long long n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        unsigned digit = unsigned(c - '0');
-        if (n > (nMax - digit) / 10) return false;
-        n = n * 10 + digit;
-    }
-    nValue = n;
-    return true;
-}
-
-bool ArgReader::NextOption(std::string& name) {
-    while (m_nNext < m_args.size()) {
-        const std::string& a = m_args[m_nNext++];
-        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            m_current = name = a;
-            return true;
-        }
-        m_positional.push_back(a);
-    }
-    return false;
-}
-
-bool ArgReader::Value(std::string& value) {
-    if (m_nNext >= m_args.size()) {
-        Fail(m_current + " needs a value");
-        return false;
-    }
-    value = m_args[m_nNext++];
-    return true;
-}
-
-bool ArgReader::UnsignedValue(unsigned long long nMax, unsigned long long& nValue) {
-    std::string text;
-    if (!Value(text)) return false;
-    if (!ParseUnsigned(text, nMax, nValue)) {
-        Fail(m_current + " wants a whole number from 0 to " + std::to_string(nMax) + ", not '" + text + "'");
-        return false;
-    }
-    return true;
-}
-
-int ArgReader::Fail(const std::string& message) {
-    m_bFailed = true;
-    return UsageError(m_command, message);
-}
 
 const char* ErrorText(int nError) {
     switch (nError) {

@@ -1,0 +1,31 @@
+// Image files for moro-cli's commands: the kind of a file by its extension, and loading and saving
+// that explain a failure on standard error.
+#pragma once
+
+#include <string>
+
+class CDib;
+
+namespace cli {
+
+// Image files by their extension: .bmp, .cpr, .raw (any other is read and written as BMP).
+enum class FileKind { Bmp, Cpr, Raw, Unknown };
+FileKind KindOf(const std::string& path);
+// What a library error code means, for messages.
+const char* ErrorText(int nError);
+
+struct SaveOptions {
+    short nScale = 50;      // CPR quantisation scale
+    bool bColour = false;   // CPR: three colour planes for a 24-bit image
+    bool bNoHeader = false; // raw: no size header (only for 256 x 256 images)
+};
+
+// Load and save by extension; a failure is explained on standard error (after the library's
+// own message, when it shows one) and gives false.
+bool LoadOrExplain(CDib& dib, const std::string& path, bool bNoHeader = false);
+bool SaveOrExplain(CDib& dib, const std::string& path, const SaveOptions& options);
+// BMP files only, whatever the extension.
+bool LoadBmpOrExplain(CDib& dib, const std::string& path);
+bool SaveBmpOrExplain(CDib& dib, const std::string& path);
+
+}  // namespace cli
