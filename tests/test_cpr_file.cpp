@@ -61,7 +61,9 @@ TEST(CprFile, RoundTripsWithinErrorBounds) {
         }
         // One stream of interleaved colour bytes codes sharp byte-to-byte changes: coarser.
         EXPECT_LE(worst, c.bits == 24 && !c.colour ? 48 : 24);
-        if (c.bits == 8) EXPECT_EQ(loaded.m_lpPalette[77].rgbGreen, 77);  // the grey palette
+        if (c.bits == 8) {
+            EXPECT_EQ(loaded.m_lpPalette[77].rgbGreen, 77);  // the grey palette
+        }
     }
     // A fresh image's three-plane header carries dwCodeLen 0.
     CDib fresh;
@@ -192,7 +194,9 @@ TEST(CprFile, HostileFilesFailCleanlyAndChangeNothing) {
         CDib dib;
         ASSERT_TRUE(dib.Create(3, 3, 8, nullptr, 9));
         DibSnapshot before = Snapshot(dib);
-        if (!dib.LoadCpr(dir.Path("bad.cpr").c_str())) ASSERT_TRUE(Snapshot(dib) == before);
+        if (!dib.LoadCpr(dir.Path("bad.cpr").c_str())) {
+            ASSERT_TRUE(Snapshot(dib) == before);
+        }
     }
 }
 

@@ -206,7 +206,7 @@ TEST(DibPixels, TwentyFourBitColorrefRoundTrip) {
     ASSERT_TRUE(dib.Create(3, 2, 24, nullptr, 0));
     EXPECT_TRUE(dib.SetPixel(1, 0, 0x112233));
     // Picture row 0 is the last stored row.
-    const BYTE* p = dib.m_lpBits + 1 * dib.m_nRowBytes + 3;
+    const BYTE* p = dib.StoredRow(1) + 3;
     EXPECT_EQ(p[0], 0x11);
     EXPECT_EQ(p[1], 0x22);
     EXPECT_EQ(p[2], 0x33);

@@ -54,7 +54,7 @@ TEST(Resize, ToItsOwnSizeReproducesTheImageWithoutRandomDraws) {
         ASSERT_EQ(dst.m_nWidth, 7);
         ASSERT_EQ(dst.m_nHeight, 5);
         for (int r = 0; r < 5; ++r)
-            ASSERT_EQ(std::memcmp(dst.m_lpBits + r * dst.m_nRowBytes, src.m_lpBits + r * src.m_nRowBytes,
+            ASSERT_EQ(std::memcmp(dst.StoredRow(r), src.StoredRow(r),
                                   size_t(7 * bits / 8)),
                       0)
                 << bits << " bits, row " << r;

@@ -142,7 +142,7 @@ TEST(CprStream, DcPredictorRestartsOnEveryRow) {
     row.resize(row.size() - 2);  // without FF D9
     std::vector<BYTE> twice = row;
     twice.insert(twice.end(), row.begin(), row.end());
-    twice.back() = 0xD1;
+    twice[twice.size() - 1] = 0xD1;
     twice.push_back(0xFF);
     twice.push_back(0xD9);
     EXPECT_EQ(s, twice);
@@ -222,7 +222,9 @@ TEST(CprStream, ShortStreamsStopAndDamagedStreamsAreAbsorbed) {
         std::memset(dib.code_stream, 0, size_t(dib.m_nImageSize));
         std::memcpy(dib.code_stream, bad.data(), bad.size());
         dib.m_nCodeLen = int(bad.size());
-        if (dib.DecodePlane(0)) ASSERT_EQ(dib.code_stream[0], 0);
+        if (dib.DecodePlane(0)) {
+            ASSERT_EQ(dib.code_stream[0], 0);
+        }
     }
     // A length beyond the buffer is held to the buffer.
     std::memcpy(dib.code_stream, s.data(), s.size());

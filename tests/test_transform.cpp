@@ -57,9 +57,15 @@ TEST(CprTransform, FlatBlocksAndHalvesAwayFromZero) {
         dib.InverseDCT();
         int decoded = std::clamp(int(short(dib.m_nCoef[0] & 0xFFFF)) + 128, 0, 255);
         for (int n = 0; n < 64; ++n) ASSERT_EQ(dib.m_nCoef[n], dib.m_nCoef[0]);
-        if (v == 200) EXPECT_EQ(decoded, 200);
-        if (v == 201) EXPECT_EQ(decoded, 202);
-        if (v == 128) EXPECT_EQ(decoded, 128);
+        if (v == 200) {
+            EXPECT_EQ(decoded, 200);
+        }
+        if (v == 201) {
+            EXPECT_EQ(decoded, 202);
+        }
+        if (v == 128) {
+            EXPECT_EQ(decoded, 128);
+        }
     }
     // x / q with halves away from zero.
     for (int& x : dib.m_nBlock) x = 0;

@@ -225,7 +225,7 @@ TEST_F(WindowTest, EncryptionButtonsRunTheModesOnTheWorkingCopyAndShowIt) {
         EXPECT_EQ(d.m_nShow, 1);
         EXPECT_TRUE(IsChecked(d, IDC_SHOW_CIPHER));
         // The encrypted rows are what is shown (top-left of the image is its last row).
-        const BYTE* topLeft = d.m_dibCipher.m_lpBits + size_t(49) * d.m_dibCipher.m_nRowBytes;
+        const BYTE* topLeft = d.m_dibCipher.StoredRow(49);
         EXPECT_EQ(PixelAt(d, d.m_ptOrigin.x, d.m_ptOrigin.y), RGB(topLeft[2], topLeft[1], topLeft[0]));
 
         EncryptSubst(key, expected);

@@ -65,7 +65,7 @@ void MakePicture(CDib& dib, int w, int h, int bits, unsigned seed) {
 void MakeWorkedImage(CDib& dib) {
     ASSERT_TRUE(dib.Create(2, 2, 8, nullptr, 0));
     const BYTE rows[2][2] = {{0, 100}, {200, 255}};
-    for (int r = 0; r < 2; ++r) std::memcpy(dib.m_lpBits + r * dib.m_nRowBytes, rows[r], 2);
+    for (int r = 0; r < 2; ++r) std::memcpy(dib.StoredRow(r), rows[r], 2);
 }
 
 DibSnapshot Snapshot(const CDib& dib) {
@@ -88,7 +88,7 @@ std::vector<BYTE> RgbPixels(const CDib& dib) {
     if (!dib.m_lpBuf) return rgb;
     int bits = dib.m_nBitCount;
     for (int y = dib.m_nHeight - 1; y >= 0; --y) {
-        const BYTE* row = dib.m_lpBits + size_t(y) * size_t(dib.m_nRowBytes);
+        const BYTE* row = dib.StoredRow(y);
         for (int x = 0; x < dib.m_nWidth; ++x) {
             if (bits == 24) {
                 rgb.insert(rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
