@@ -1,6 +1,9 @@
 // The application object, icons, Qt message boxes and the program's start.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <list>
@@ -97,6 +100,21 @@ int QtMessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {
     }
 }
 
+bool InstallTranslations() {
+    if (!qApp) return false;
+    if (qApp->findChild<QTranslator*>("moro-qt-zh_CN")) return true;
+    auto* translator = new QTranslator(qApp);
+    translator->setObjectName("moro-qt-zh_CN");
+    if (!translator->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    // Dates and sizes in the file dialogs as a Chinese reader writes them.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    return true;
+}
+
 }  // namespace ui
 
 int AfxWinMain(int argc, char** argv) {
@@ -108,6 +126,7 @@ int AfxWinMain(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(AfxGetAppName()));
     SetMessageBoxHandler(ui::QtMessageBox);
+    ui::InstallTranslations();
     CWinApp* pApp = AfxGetApp();
     if (!pApp) return 1;
     pApp->InitInstance();
