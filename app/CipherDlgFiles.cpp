@@ -23,13 +23,13 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-const char* ReasonOfOsError(int nOsError) {
+const char* ReasonOfOsError(int nOsError, bool bWriting) {
     switch (nOsError) {
         case EACCES:
-        case EPERM: return texts::kReasonNoPermission;
+        case EPERM: return bWriting ? texts::kReasonNoPermission : texts::kReasonNoReadPermission;
         case EROFS: return texts::kReasonReadOnly;
         case ENOTDIR: return texts::kReasonNotAFolder;
-        case ENOENT: return texts::kReasonNoFolder;
+        case ENOENT: return bWriting ? texts::kReasonNoFolder : texts::kReasonNoFile;
         case EISDIR: return texts::kReasonIsAFolder;
         case ENAMETOOLONG: return texts::kReasonNameTooLong;
         case ENOSPC:
@@ -46,7 +46,7 @@ CString WhyNotWritten(const CDib& dib, const char* lpszPath) {
     if (dib.m_nError == DIB_ERR_OPEN) {
         CReplaceFile probe;
         CFileException error;
-        if (!probe.OpenForReplace(lpszPath, &error)) return ReasonOfOsError(error.m_lOsError);
+        if (!probe.OpenForReplace(lpszPath, &error)) return ReasonOfOsError(error.m_lOsError, true);
     }
     struct statvfs fs;
     std::string folder = FolderOf(lpszPath);
@@ -68,7 +68,17 @@ BOOL CCipherDlg::LoadImageFile(const char* lpszPath) {
     // Read into an image of its own first: the working copy, the view and the radios change
     // only once the file has loaded.
     CDib loaded;
-    if (!loaded.LoadFile(lpszPath)) return FALSE;
+    if (!loaded.LoadFile(lpszPath)) {
+        // The library reports what it finds in a file; one it cannot open it leaves to us.
+        CFile file;
+        CFileException error;
+        if (!file.Open(lpszPath, CFile::modeRead, &error)) {
+            CString text;
+            text.Format(texts::kNotLoaded, lpszPath, ReasonOfOsError(error.m_lOsError, false));
+            MessageBox(text, nullptr, MB_ICONSTOP);
+        }
+        return FALSE;
+    }
     m_dibOriginal.Copy(loaded);
     m_dibCipher.Copy(loaded);
     m_nShow = 0;

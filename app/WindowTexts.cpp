@@ -11,6 +11,10 @@ const char kSaveFilter[] = "Bmp Files(*.bmp)|*.bmp|PNG 文件(*.png)|*.png||";
 const char kTitleFormat[] = "%s - %s";
 const char kEncryptedSuffix[] = "-enc";
 
+const char kNotLoaded[] = "图象没有载入：“%s”打不开，%s。";
+const char kReasonNoFile[] = "文件不存在";
+const char kReasonNoReadPermission[] = "没有读这个文件的权限";
+
 const char kNothingToSave[] = "没有可保存的图象：请先载入图象。";
 const char kSaveKindRefused[] = "图象只能保存为 BMP 或 PNG 文件，“%s”没有写入。";
 const char kNotSaved[] = "图象没有保存到“%s”：%s。";

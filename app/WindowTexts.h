@@ -13,6 +13,11 @@ constexpr unsigned kSaveFilterPng = 2;  // the PNG line of kSaveFilter, counted 
 extern const char kTitleFormat[];        // caption, file name
 extern const char kEncryptedSuffix[];    // proposed name of a saved encrypted image: name-enc.bmp
 
+// Loading: a file that cannot even be opened (the library says nothing of those).
+extern const char kNotLoaded[];          // path, reason
+extern const char kReasonNoFile[];
+extern const char kReasonNoReadPermission[];
+
 // Saving.
 extern const char kNothingToSave[];
 extern const char kSaveKindRefused[];    // file name
