@@ -23,15 +23,8 @@ using namespace moro_test;
 
 namespace {
 
-class WindowFiles : public ::testing::Test {
+class WindowFiles : public WindowFixture {
 protected:
-    void SetUp() override {
-        ResetScripts();
-        CDib image;
-        MakePicture(image, 120, 90, 24);
-        m_image = m_dir.Path("picture.bmp");
-        ASSERT_TRUE(image.SaveBmp(m_image.c_str()));
-    }
     // The state a failed load or save must leave exactly as it was.
     struct WindowState {
         DibSnapshot original, cipher;
@@ -45,8 +38,6 @@ protected:
                 d.GetDlgItem(IDC_SHOW_ORIGINAL)->IsWindowEnabled() != FALSE,
                 d.GetDlgItem(IDC_SHOW_CIPHER)->IsWindowEnabled() != FALSE, d.GetWindowText().str()};
     }
-    TempDir m_dir;
-    std::string m_image;
 };
 
 std::string Formatted(const char* format, const std::string& a, const std::string& b) {

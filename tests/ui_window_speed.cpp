@@ -10,25 +10,15 @@
 #include "app/WindowTexts.h"
 #include "platform/Rand.h"
 #include "platform/ui/ProgressDlg.h"
-#include "tests/support/Images.h"
 #include "tests/support/WindowDriver.h"
 
 using namespace moro_test;
 
 namespace {
 
-class WindowSpeed : public ::testing::Test {
+class WindowSpeed : public WindowFixture {
 protected:
-    void SetUp() override {
-        ResetScripts();
-        CDib image;
-        MakePicture(image, 100, 50, 24);
-        m_image = m_dir.Path("image.bmp");
-        ASSERT_TRUE(image.SaveBmp(m_image.c_str()));
-    }
     void TearDown() override { ui::SetProgressHook(nullptr); }
-    TempDir m_dir;
-    std::string m_image;
 };
 
 // The speed-test dialog as a user fills it in.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/CipherDlg.h"
+#include "tests/support/Images.h"
 #include "tests/support/Recorder.h"
 
 namespace moro_test {
@@ -86,6 +87,21 @@ inline void ResetScripts() {
     g_nestedScripts.clear();
     g_nestedTemplates.clear();
 }
+
+// A window test with a picture to load: m_image, 100 x 50 pixels of 24 bits, in a folder of
+// its own (m_dir).
+class WindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetScripts();
+        CDib image;
+        MakePicture(image, 100, 50, 24);
+        m_image = m_dir.Path("picture.bmp");
+        ASSERT_TRUE(image.SaveBmp(m_image.c_str()));
+    }
+    TempDir m_dir;
+    std::string m_image;
+};
 
 // Runs the main window with a script and ends it with Cancel unless the script ended it.
 inline INT_PTR RunWindow(CCipherDlg& dlg, const std::function<void(CCipherDlg&)>& script) {
