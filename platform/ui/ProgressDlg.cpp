@@ -54,10 +54,13 @@ BOOL CProgressDlg::Step(UINT nDone, UINT nTotal) {
     if (now < d.next || !qApp) return TRUE;
     d.next = now + kUpdateEvery;
     CString text;
-    text.Format(d.format, nDone, nTotal);
-    d.text = QString::fromUtf8(text.GetString());
     if (!d.dialog) {
-        d.dialog = new QProgressDialog(d.text, d.cancel, 0, kBarSteps, d.pParent);
+        // Made as wide as its widest text from the start: a window that grows with its count
+        // would be resized on screen again and again.
+        text.Format(d.format, nTotal, nTotal);
+        d.dialog = new QProgressDialog(QString::fromUtf8(text.GetString()), d.cancel, 0, kBarSteps, d.pParent);
+        d.dialog->adjustSize();
+        d.dialog->setMinimumSize(d.dialog->size());
         d.dialog->setWindowTitle(d.caption);
         d.dialog->setWindowModality(Qt::ApplicationModal);
         d.dialog->setAutoClose(false);
@@ -71,6 +74,8 @@ BOOL CProgressDlg::Step(UINT nDone, UINT nTotal) {
             d.bCursorChanged = true;
         }
     }
+    text.Format(d.format, nDone, nTotal);
+    d.text = QString::fromUtf8(text.GetString());
     d.dialog->setLabelText(d.text);
     d.dialog->setValue(nTotal ? int((unsigned long long)nDone * kBarSteps / nTotal) : kBarSteps);
     QCoreApplication::processEvents();
