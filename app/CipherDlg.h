@@ -37,7 +37,8 @@ public:
     // pixels lower to clear the box's title.
     static CPoint DisplayOrigin(const CRect& frame);
     // Makes a file the loaded image and its working copy and shows it.  A file that does not
-    // load changes nothing: the library has said why.
+    // load changes nothing; the library, or for a file that cannot be opened the window, says
+    // why.
     BOOL LoadImageFile(const char* lpszPath);
     // Writes an image as a BMP file, or a PNG file when the name ends in .png; says so in a
     // message box when it cannot.

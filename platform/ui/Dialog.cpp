@@ -1,4 +1,5 @@
-// Dialogs from templates, their Qt window, and dialog data exchange.
+// Dialogs from templates, their accelerators, and dialog data exchange (the Qt window of a
+// running dialog is in DialogWidget.cpp).
 #include <QApplication>
 #include <QButtonGroup>
 #include <QLabel>

@@ -21,7 +21,7 @@ constexpr BYTE FCONTROL = 0x08;
 constexpr BYTE FALT = 0x10;
 struct ACCEL {
     BYTE fVirt;
-    WORD key;  // a virtual key: letters and digits are their upper-case characters
+    WORD key;  // a virtual key: a letter is its upper-case character, a digit its character
     WORD cmd;
 };
 

@@ -1,7 +1,6 @@
 // The application object, icons, Qt message boxes and the program's start.
 #include <QApplication>
 #include <QLibraryInfo>
-#include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
 #include <cstdio>
@@ -110,8 +109,6 @@ bool InstallTranslations() {
         return false;
     }
     QCoreApplication::installTranslator(translator);
-    // Dates and sizes in the file dialogs as a Chinese reader writes them.
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     return true;
 }
 

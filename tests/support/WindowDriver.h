@@ -171,26 +171,22 @@ inline COLORREF ExpectedDisplayPixel(const CDib& dib, int u, int v) {
 // program last drew it (a grab would repaint first, and so hide a missing redraw), and on screen
 // with the controls painted over it.  The first difference is reported.
 inline ::testing::AssertionResult ShowsImage(CCipherDlg& dlg, const CDib& dib) {
-    CDC* pDC = dlg.GetDC();
-    for (int v = 0; v < 256; ++v)
-        for (int u = 0; u < 256; ++u) {
-            COLORREF want = ExpectedDisplayPixel(dib, u, v), got = pDC->GetPixel(dlg.m_ptOrigin.x + u, dlg.m_ptOrigin.y + v);
-            if (want != got) {
-                dlg.ReleaseDC(pDC);
-                return ::testing::AssertionFailure() << "drawn pixel (" << u << ", " << v << ") is " << Rgb(got)
-                                                     << ", the image has " << Rgb(want);
+    auto compare = [&](const char* what, auto pixel) {
+        for (int v = 0; v < 256; ++v)
+            for (int u = 0; u < 256; ++u) {
+                COLORREF want = ExpectedDisplayPixel(dib, u, v), got = pixel(dlg.m_ptOrigin.x + u, dlg.m_ptOrigin.y + v);
+                if (want != got)
+                    return ::testing::AssertionFailure() << what << " pixel (" << u << ", " << v << ") is " << Rgb(got)
+                                                         << ", the image has " << Rgb(want);
             }
-        }
+        return ::testing::AssertionSuccess();
+    };
+    CDC* pDC = dlg.GetDC();
+    ::testing::AssertionResult drawn = compare("drawn", [pDC](int x, int y) { return pDC->GetPixel(x, y); });
     dlg.ReleaseDC(pDC);
+    if (!drawn) return drawn;
     QImage shown = Shown(dlg);
-    for (int v = 0; v < 256; ++v)
-        for (int u = 0; u < 256; ++u) {
-            COLORREF want = ExpectedDisplayPixel(dib, u, v), got = ShownAt(shown, dlg.m_ptOrigin.x + u, dlg.m_ptOrigin.y + v);
-            if (want != got)
-                return ::testing::AssertionFailure() << "display pixel (" << u << ", " << v << ") is " << Rgb(got)
-                                                     << ", the image has " << Rgb(want);
-        }
-    return ::testing::AssertionSuccess();
+    return compare("display", [&shown](int x, int y) { return ShownAt(shown, x, y); });
 }
 
 }  // namespace moro_test
