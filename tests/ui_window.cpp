@@ -237,7 +237,7 @@ TEST_F(WindowTest, TabFollowsTheTemplateOrderEnterClicksTheFocusedButtonAndShort
         g_fileAnswers = {m_dir.Path("shortcut.bmp")};
         PressKey(d, Qt::Key_S, Qt::ControlModifier);
         EXPECT_TRUE(FileExists(m_dir.Path("shortcut.bmp")));
-        // Enter on "显示原图"... is not a push button: the dialog's OK ends the program.
+        // Enter on "显示密图", a radio button: the dialog's OK ends the program.
         d.GetDlgItem(IDC_SHOW_CIPHER)->SetFocus();
         PressKey(d, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_FALSE(d.IsRunning());
