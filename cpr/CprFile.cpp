@@ -15,6 +15,22 @@ namespace {
 
 constexpr BYTE kColourGrey = 0, kColourOneStream = 1, kColourPlanes = 2;
 
+// Zeroes what a decoded plane of W samples by H rows did not receive: the blocks from nDone on,
+// the columns right of the last whole block and the rows below the last whole row of blocks.
+void ZeroUndecoded(BYTE* lpRows, long long W, size_t nRowStride, int nStep, long long H, long long nDone) {
+    long long nPerRow = W / 8, nBlockRows = H / 8;
+    for (long long r = 0; r < H; ++r) {
+        long long nDoneInRow = 0;
+        if (r < 8 * nBlockRows) nDoneInRow = std::clamp(nDone - (r / 8) * nPerRow, 0LL, nPerRow);
+        BYTE* row = lpRows + size_t(r) * nRowStride;
+        if (nStep == 1) {
+            std::memset(row + 8 * nDoneInRow, 0, size_t(W - 8 * nDoneInRow));
+        } else {
+            for (long long x = 8 * nDoneInRow; x < W; ++x) row[size_t(x) * size_t(nStep)] = 0;
+        }
+    }
+}
+
 // Repairs a date stamp that cannot be a creation date, against today.
 void RepairDate(CPRHEADER& h) {
     CTime now = CTime::GetCurrentTime();
@@ -46,9 +62,7 @@ BOOL CDib::AllocPlanes() {
     free(m_pRedPlane);
     free(m_pGreenPlane);
     free(m_pBluePlane);
-    // Zeroed: a load merges the planes back whole, and samples its streams do not deliver
-    // (beyond the last whole block, or after a stream ends early) must come out as zero, not
-    // as whatever the memory held.
+    // Zeroed, so that planes a caller decodes into and merges show zero where no stream reached.
     size_t n = size_t(m_nWidth) * size_t(m_nHeight);
     m_pRedPlane = AllocWork<BYTE>(n);
     m_pGreenPlane = AllocWork<BYTE>(n);
@@ -153,23 +167,22 @@ BOOL CDib::SaveCpr(const char* lpszPath, short nScale, BOOL bColor) {
 }
 
 BOOL CDib::ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength) {
-    // Lengths are believed only as far as the buffer or the file can hold them; the buffer grows
-    // for a stream longer than the image (small scales on busy pictures make those), and bytes a
-    // short file does not deliver are zero.
+    // Lengths are believed only as far as the image or the file can hold them: a stream can be
+    // longer than the image (small scales on busy pictures make those), and bytes a short file
+    // does not deliver are zero, never an earlier stream's.
     ULONGLONG nLeft = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
-    size_t nHave = loaded.code_stream ? HeapSize(loaded.m_hHeap, 0, loaded.code_stream) : 0;
-    if (nHave == size_t(-1)) nHave = 0;
-    if (nLength > std::max<ULONGLONG>(nHave, nLeft) || nLength > ULONGLONG(INT_MAX))
+    if (nLength > std::max<ULONGLONG>(ULONGLONG(loaded.m_nImageSize), nLeft) || nLength > ULONGLONG(INT_MAX))
         return ReportError(DibMsg::CprReadFailed);
-    if (nLength > nHave) {
-        void* p = HeapReAlloc(loaded.m_hHeap, HEAP_ZERO_MEMORY, loaded.code_stream, size_t(nLength));
+    size_t nHave = loaded.code_stream ? HeapSize(loaded.m_hHeap, 0, loaded.code_stream) : 0;
+    if (nHave == size_t(-1) || nLength > nHave) {
+        // Not zero-filled: the file fills it.
+        void* p = HeapReAlloc(loaded.m_hHeap, 0, loaded.code_stream, size_t(nLength));
         if (!p) return ReportError(DibMsg::NoCodeMemoryLoad);
         loaded.code_stream = static_cast<BYTE*>(p);
-        nHave = size_t(nLength);
     }
-    std::memset(loaded.code_stream, 0, nHave);
     loaded.m_nCodeLen = int(nLength);
-    file.Read(loaded.code_stream, UINT(nLength));
+    UINT nRead = file.Read(loaded.code_stream, UINT(nLength));
+    std::memset(loaded.code_stream + nRead, 0, size_t(nLength) - nRead);
     return TRUE;
 }
 
@@ -189,30 +202,33 @@ BOOL CDib::ReadCprFile(CFile& file, CDib& loaded) {
     loaded.m_cprHeader = header;
     RepairDate(loaded.m_cprHeader);
     if (header.wWidth <= 0 || header.wHeight <= 0) return ReportError(DibMsg::CprBadSize);
-    if (!loaded.Create(header.wWidth, header.wHeight, nDepth, nullptr, 0)) {
+    // The decoder writes every sample of the image (what no stream delivers is zeroed below), so
+    // the image is not zero-filled first, and its code buffer grows to the stream's length only.
+    if (!loaded.CreateForDecoding(header.wWidth, header.wHeight, nDepth)) {
         m_nError = loaded.m_nError;
         return FALSE;
     }
     // Create stamps nothing: the file's header, with its date repaired, is the image's.
+    long long nDone = 0;
     if (nDepth == 8 || tag[3] != kColourPlanes) {
         if (!ReadCodeStream(file, loaded, loaded.m_cprHeader.dwCodeLen)) return FALSE;
-        loaded.DecodePlane(0);
+        loaded.DecodePlaneTo(loaded.m_lpBits, loaded.m_nRowBytes, size_t(loaded.m_nRowBytes), 1, nDone);
+        ZeroUndecoded(loaded.m_lpBits, loaded.m_nRowBytes, size_t(loaded.m_nRowBytes), 1, loaded.m_nHeight, nDone);
         return TRUE;
     }
-    if (!loaded.AllocPlanes()) {
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
-    }
+    // Each colour stream is decoded straight into its byte of the pixels (blue, green, red), so
+    // no colour planes are made; row fill bytes are zero.
     for (BYTE plane = 1; plane <= 3; ++plane) {
         DWORD dwLen = 0;
         file.Read(&dwLen, 4);
         if (!ReadCodeStream(file, loaded, dwLen)) return FALSE;
-        loaded.DecodePlane(plane);
+        BYTE* lpChannel = loaded.m_lpBits + (3 - plane);
+        loaded.DecodePlaneTo(lpChannel, loaded.m_nWidth, size_t(loaded.m_nRowBytes), 3, nDone);
+        ZeroUndecoded(lpChannel, loaded.m_nWidth, size_t(loaded.m_nRowBytes), 3, loaded.m_nHeight, nDone);
     }
-    if (!loaded.MergePlanes()) {
-        m_nError = DIB_ERR_PLANES;
-        return FALSE;
-    }
+    size_t nPixelBytes = size_t(3) * size_t(loaded.m_nWidth);
+    for (int r = 0; r < loaded.m_nHeight; ++r)
+        std::memset(loaded.StoredRow(r) + nPixelBytes, 0, size_t(loaded.m_nRowBytes) - nPixelBytes);
     return TRUE;
 }
 
