@@ -193,7 +193,9 @@ struct DecodeTable {
     uint16_t valPtr[17];
     const BYTE* huffVal;
 };
-void BuildDecodeTable(const BYTE bits[16], const BYTE* huffVal, DecodeTable& t);
+// From the bit-at-a-time decoder's per-length tables (entries 1-16) and the table's symbols.
+void BuildDecodeTable(const WORD* minCode, const WORD* maxCode, const WORD* valPtr, const BYTE* huffVal,
+                      DecodeTable& t);
 
 // Decodes one symbol; false, having read what the bit-at-a-time decoder reads, when the bits
 // run out first or no code matches within 16 bits.
@@ -214,7 +216,7 @@ inline bool DecodeSymbol(BitReader& br, const DecodeTable& t, int& symbol) {
             }
         }
     }
-    if (len <= br.nBits) {
+    if (len <= 16 && len <= br.nBits) {
         br.Consume(len);
         return true;
     }
