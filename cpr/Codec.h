@@ -52,14 +52,16 @@ struct Kernels {
     void (*ForwardSamples)(const BYTE* src, size_t stride, int block[64]);
     // The forward transform in place on level-shifted values.
     void (*ForwardDct)(int block[64]);
-    // Quantises block (natural order, |values| <= kQuantMaxAbs) into zz in zigzag order; returns
-    // the zigzag positions of the non-zero results as bits.
-    uint64_t (*QuantizeZigzag)(const int block[64], const QuantTable& table, short zz[64]);
+    // Quantises block (natural order, |values| <= kQuantMaxAbs) into out; returns the natural
+    // indices of the non-zero results as bits.
+    uint64_t (*Quantize)(const int block[64], const QuantTable& table, short out[64]);
     // Inverse transform in place (natural order), exact for any values, wrapping as 32-bit.
     void (*InverseDct)(int coef[64]);
     // Inverse transform of coef and output conversion: the samples go to 8 rows of 8 bytes,
     // stride bytes apart.  coef is all zero afterwards.
     void (*InverseStore)(int coef[64], BYTE* dst, size_t stride);
+    // dst[3i] = c0[i], dst[3i + 1] = c1[i], dst[3i + 2] = c2[i] for i < n.
+    void (*Interleave3)(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, size_t n);
 };
 
 const Kernels& GetScalarKernels();
@@ -266,5 +268,31 @@ bool DecodeBlockBits(BitReader& br, const DecodeTable& dc, const DecodeTable& ac
     }
     return true;
 }
+
+// Decodes one plane's stream a row of blocks at a time, exactly as the bit-at-a-time decoder
+// does it block by block: where it stops (the stream ran out, or an end marker), what it leaves
+// in the blocks it reaches, and how it resumes after each restart marker.
+struct PlaneDecoder {
+    enum Status { MORE, ENDED, RAN_OUT };
+
+    BitReader br;
+    const DecodeTable* dc;
+    const DecodeTable* ac;
+    const Kernels* kernels;
+    int32_t step[64];  // quantiser steps in zigzag order
+    long long nPerRow, nBlocks, n;
+    int nLastDC;
+    Status status;
+    alignas(32) int coef[64];
+
+    // The stream is data[0, nEnd); the plane W samples by H rows.
+    void Begin(const BYTE* data, long long nEnd, long long W, long long H, const WORD quant[64],
+               const DecodeTable& dcTable, const DecodeTable& acTable);
+    // Decodes the next row of blocks into the 8 rows at dst, nRowStride bytes apart; returns
+    // the number of blocks it stored there (all of the row unless the stream stops in it).
+    long long DecodeRow(BYTE* dst, size_t nRowStride);
+    // A byte of the stream, 0 beyond it.
+    BYTE CodeByte(long long i) const { return i >= 0 && i < br.end ? br.data[i] : 0; }
+};
 
 }  // namespace cpr

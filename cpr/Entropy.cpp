@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "cpr/Codec.h"
+#include "cpr/CprTables.h"
 #include "cpr/HuffmanTables.h"
 #include "dib/Dib.h"
 
@@ -49,11 +50,18 @@ inline int Category(int v) {
 }
 inline uint32_t ValueBits(int v, int cat) { return uint32_t(v + (v >> 31)) & ((1u << cat) - 1); }
 
-// Codes one block of quantised coefficients in zigzag order; mask has a bit for each non-zero
-// one.
-void PutBlock(cpr::BitWriter& w, const CDib& d, const short* zz, uint64_t mask, int& nLastDC) {
-    int diff = zz[0] - nLastDC;
-    nLastDC = zz[0];
+// The zigzag positions of the natural indices whose bits are set.
+inline uint64_t ZigzagMask(uint64_t natural) {
+    uint64_t mask = 0;
+    for (; natural; natural &= natural - 1) mask |= uint64_t(1) << kCprZigzag[__builtin_ctzll(natural)];
+    return mask;
+}
+
+// Codes one block of quantised coefficients; mask has a bit for the zigzag position of each
+// non-zero one.
+void PutBlock(cpr::BitWriter& w, const CDib& d, const short* coef, uint64_t mask, int& nLastDC) {
+    int diff = coef[0] - nLastDC;
+    nLastDC = coef[0];
     int cat = Category(diff);
     w.Put((uint32_t(d.m_wDcCode[cat]) << cat) | ValueBits(diff, cat), d.m_byDcSize[cat] + cat);
     int k = 0;
@@ -61,7 +69,7 @@ void PutBlock(cpr::BitWriter& w, const CDib& d, const short* zz, uint64_t mask, 
         int next = __builtin_ctzll(mask);
         int run = next - k - 1;
         for (; run > 15; run -= 16) w.Put(d.m_wAcCode[0xF0], d.m_byAcSize[0xF0]);
-        int v = zz[next];
+        int v = coef[cpr::kNaturalOrder[next]];
         cat = Category(v);
         int symbol = 16 * run + cat;
         w.Put((uint32_t(d.m_wAcCode[symbol]) << cat) | ValueBits(v, cat), d.m_byAcSize[symbol] + cat);
@@ -227,13 +235,13 @@ void CDib::PutSymbol(BYTE bySymbol) {
 }
 
 void CDib::EncodeBlock() {
-    short zz[64];
+    short coef[64];
     uint64_t mask = 0;
     for (int k = 0; k < 64; ++k) {
-        zz[k] = short(m_nZigzag[k]);
+        coef[cpr::kNaturalOrder[k]] = short(m_nZigzag[k]);
         mask |= uint64_t(m_nZigzag[k] != 0) << k;
     }
-    PutCodes([&](cpr::BitWriter& w) { PutBlock(w, *this, zz, mask, m_nLastDC); });
+    PutCodes([&](cpr::BitWriter& w) { PutBlock(w, *this, coef, mask, m_nLastDC); });
 }
 
 BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
@@ -265,7 +273,7 @@ BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
     // The block counters are wide: a plane may hold any number of blocks.
     cpr::BitWriter w{code_stream, 0, 0, 0};
     alignas(32) int block[64];
-    short zz[64];
+    short coef[64];
     int nLastDC = 0;
     for (long long row = 0; row < H / 8 && nPerRow > 0; ++row) {
         const BYTE* src = plane.lpRows + size_t(row) * 8 * size_t(W);
@@ -274,9 +282,12 @@ BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
                 if (!ReserveCode(w.pos + cpr::kBlockCodeBytes)) return FALSE;
                 w.out = code_stream;
             }
+            // The rows of the blocks a few steps ahead, so that their samples are in the cache.
+            if (col % 8 == 0)
+                for (int k = 0; k < 8; ++k) __builtin_prefetch(src + size_t(k) * size_t(W) + 256);
             kernels.ForwardSamples(src, size_t(W), block);
-            uint64_t mask = kernels.QuantizeZigzag(block, quant, zz);
-            PutBlock(w, *this, zz, mask, nLastDC);
+            uint64_t mask = ZigzagMask(kernels.Quantize(block, quant, coef));
+            PutBlock(w, *this, coef, mask, nLastDC);
         }
         w.FillByte();
         w.out[w.pos++] = 0xFF;
@@ -357,10 +368,10 @@ BOOL CDib::DecodePlane(BYTE byPlane) {
     Plane plane;
     if (!SelectPlane(*this, byPlane, plane)) return FALSE;
     long long nDone = 0;
-    return DecodePlaneTo(plane.lpRows, plane.nWidth, size_t(plane.nWidth), 1, nDone);
+    return DecodePlaneTo(plane.lpRows, plane.nWidth, size_t(plane.nWidth), nDone);
 }
 
-BOOL CDib::DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, int nStep, long long& nDone) {
+BOOL CDib::DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, long long& nDone) {
     nDone = 0;
     if (m_nBitCount != 8 && m_nBitCount != 24) return FALSE;
     if (!lpDst || !code_stream) return FALSE;
@@ -368,57 +379,76 @@ BOOL CDib::DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, int nStep,
     long long H = m_cprHeader.wHeight;
     if (H < 0 || H > m_nHeight) return FALSE;
 
+    cpr::DecodeTable dc, ac;
+    cpr::PlaneDecoder dec;
+    StartDecoding(W, H, dc, ac);
+    dec.Begin(code_stream, std::max(0, std::min(m_nCodeLen, m_nCodeLimit)), W, H, m_wQuant, dc, ac);
+    for (long long row = 0; dec.status == cpr::PlaneDecoder::MORE; ++row) dec.DecodeRow(lpDst + size_t(row) * 8 * nRowStride, nRowStride);
+    m_nBitPos = dec.br.BitPos();
+    m_nLastDC = dec.nLastDC;
+    nDone = dec.n;
+    if (dec.status == cpr::PlaneDecoder::RAN_OUT) return FALSE;
+    std::memset(code_stream, 0, size_t(m_nCodeLimit));
+    return TRUE;
+}
+
+void CDib::StartDecoding(long long W, long long H, cpr::DecodeTable& dc, cpr::DecodeTable& ac) {
+    m_nCodeLimit = int(CodeCapacity(m_hHeap, code_stream));
     m_nPlaneHeight = int(H);
     m_nPlaneWidth = int(W);
     m_nLastDC = 0;
     m_nBitPos = 0;
-    long long nPerRow = W / 8;
-    m_nRestartInterval = short(nPerRow);
+    m_nRestartInterval = short(W / 8);
     BuildQuantTable(short(m_cprHeader.cScale));
     BuildDecodeTables();
-    cpr::DecodeTable dc, ac;
     cpr::BuildDecodeTable(m_wDcMinCode, m_wDcMaxCode, m_wDcValPtr, kDcHuffVal, dc);
     cpr::BuildDecodeTable(m_wAcMinCode, m_wAcMaxCode, m_wAcValPtr, kAcHuffVal, ac);
-    int32_t step[64];
-    for (int k = 0; k < 64; ++k) step[k] = m_wQuant[cpr::kNaturalOrder[k]];
-    const cpr::Kernels& kernels = cpr::ActiveKernels();
+}
 
-    cpr::BitReader br = ReaderAt(0);
-    long long nCodeLen = br.end;
-    long long nBlocks = nPerRow * (H / 8);
-    alignas(32) int coef[64] = {};
-    BYTE samples[64];
-    int nLastDC = 0;
-    long long n = 0;
-    while (n < nBlocks) {
+namespace cpr {
+
+void PlaneDecoder::Begin(const BYTE* data, long long nEnd, long long W, long long H, const WORD quant[64],
+                         const DecodeTable& dcTable, const DecodeTable& acTable) {
+    br.data = data;
+    br.end = nEnd;
+    br.Start(0);
+    dc = &dcTable;
+    ac = &acTable;
+    kernels = &ActiveKernels();
+    for (int k = 0; k < 64; ++k) step[k] = quant[kNaturalOrder[k]];
+    nPerRow = W / 8;
+    nBlocks = nPerRow * (H / 8);
+    n = 0;
+    nLastDC = 0;
+    status = nBlocks > 0 ? MORE : ENDED;
+    std::memset(coef, 0, sizeof coef);
+}
+
+long long PlaneDecoder::DecodeRow(BYTE* dst, size_t nRowStride) {
+    long long nStored = 0;
+    while (status == MORE) {
         br.Fill();
-        if (br.NearStop() && (br.BitPos() + 7) / 8 > nCodeLen) {
-            // The stream ran out.  The blocks stored so far stay.
-            m_nBitPos = br.BitPos();
-            m_nLastDC = nLastDC;
-            nDone = n;
-            return FALSE;
+        if (br.NearStop() && (br.BitPos() + 7) / 8 > br.end) {
+            status = RAN_OUT;  // the blocks stored so far stay
+            break;
         }
         CoefSink sink{coef, step};
-        cpr::DecodeBlockBits(br, dc, ac, nLastDC, sink);
-        BYTE* dst = lpDst + size_t(n / nPerRow) * 8 * nRowStride + size_t(n % nPerRow) * 8 * size_t(nStep);
-        BYTE* out = nStep == 1 ? dst : samples;
-        size_t nOutStride = nStep == 1 ? nRowStride : 8;
+        DecodeBlockBits(br, *dc, *ac, nLastDC, sink);
+        BYTE* out = dst + size_t(nStored) * 8;
         if (!sink.bAc) {
             // Only the DC coefficient: both passes keep one value, the first times 4, the second
             // rounded down by 32, each wrapped to 32 bits as the full transform wraps them.
             int v = int(int32_t(uint32_t(coef[0]) * 4u));
-            BYTE sample = cpr::SampleOf(int((int64_t(v) + 16) >> 5));
-            for (int k = 0; k < 8; ++k) std::memset(out + k * nOutStride, sample, 8);
+            BYTE sample = SampleOf(int((int64_t(v) + 16) >> 5));
+            for (int k = 0; k < 8; ++k) std::memset(out + k * nRowStride, sample, 8);
             coef[0] = 0;
         } else {
-            kernels.InverseStore(coef, out, nOutStride);
+            kernels->InverseStore(coef, out, nRowStride);
         }
-        if (nStep != 1)
-            for (int k = 0; k < 8; ++k)
-                for (int l = 0; l < 8; ++l) dst[k * nRowStride + size_t(l) * size_t(nStep)] = samples[8 * k + l];
+        ++nStored;
         ++n;
-        if (n % nPerRow == 0) {
+        bool bRowEnd = n % nPerRow == 0;
+        if (bRowEnd) {
             // Step over the fill bits and the restart marker; its number is not examined.
             nLastDC = 0;
             long long bitPos = br.BitPos(), p = bitPos / 8;
@@ -428,17 +458,19 @@ BOOL CDib::DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, int nStep,
                 bitPos = (CodeByte(p - 1) == 0xFF && CodeByte(p) == 0x00) ? 8 * (p + 3) : 8 * (p + 2);
             br.Start(bitPos);
         }
-        if (n >= nBlocks) break;
+        if (n >= nBlocks) {
+            status = ENDED;
+            break;
+        }
         // An end marker can only lie next to where the loading stopped.
         br.Fill();
         if (br.NearStop()) {
             long long q = (br.BitPos() + 7) / 8;
-            if (CodeByte(q) == 0xFF && CodeByte(q + 1) == 0xD9) break;
+            if (CodeByte(q) == 0xFF && CodeByte(q + 1) == 0xD9) status = ENDED;
         }
+        if (bRowEnd) break;
     }
-    m_nBitPos = br.BitPos();
-    m_nLastDC = nLastDC;
-    nDone = n;
-    std::memset(code_stream, 0, size_t(m_nCodeLimit));
-    return TRUE;
+    return nStored;
 }
+
+}  // namespace cpr

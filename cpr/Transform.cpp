@@ -75,12 +75,12 @@ void ForwardSamplesScalar(const BYTE* src, size_t stride, int block[64]) {
     ForwardDctScalar(block);
 }
 
-uint64_t QuantizeZigzagScalar(const int block[64], const QuantTable& t, short zz[64]) {
+uint64_t QuantizeScalar(const int block[64], const QuantTable& t, short out[64]) {
     uint64_t mask = 0;
-    for (int k = 0; k < 64; ++k) {
-        int r = QuantizeOne(block[kNaturalOrder[k]], t, kNaturalOrder[k]);
-        zz[k] = short(r);
-        mask |= uint64_t(r != 0) << k;
+    for (int n = 0; n < 64; ++n) {
+        int r = QuantizeOne(block[n], t, n);
+        out[n] = short(r);
+        mask |= uint64_t(r != 0) << n;
     }
     return mask;
 }
@@ -123,8 +123,16 @@ void InverseStoreScalar(int coef[64], BYTE* dst, size_t stride) {
     std::memset(coef, 0, 64 * sizeof(int));
 }
 
-const Kernels kScalar = {ForwardSamplesScalar, ForwardDctScalar, QuantizeZigzagScalar, InverseDctScalar,
-                         InverseStoreScalar};
+void Interleave3Scalar(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, size_t n) {
+    for (size_t i = 0; i < n; ++i, dst += 3) {
+        dst[0] = c0[i];
+        dst[1] = c1[i];
+        dst[2] = c2[i];
+    }
+}
+
+const Kernels kScalar = {ForwardSamplesScalar, ForwardDctScalar, QuantizeScalar, InverseDctScalar,
+                         InverseStoreScalar, Interleave3Scalar};
 
 }  // namespace
 
@@ -155,9 +163,9 @@ void CDib::Quantize(const WORD* lpTable) {
         }
         return;
     }
-    short zz[64];
-    cpr::ActiveKernels().QuantizeZigzag(m_nBlock, table, zz);
-    for (int k = 0; k < 64; ++k) m_nQuantized[cpr::kNaturalOrder[k]] = zz[k];
+    short out[64];
+    cpr::ActiveKernels().Quantize(m_nBlock, table, out);
+    for (int n = 0; n < 64; ++n) m_nQuantized[n] = out[n];
 }
 
 void CDib::ZigzagScan() {

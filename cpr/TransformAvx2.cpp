@@ -116,23 +116,21 @@ inline __m256i Quantize8(__m256i x, const QuantTable& t, int n) {
     return Sub(_mm256_xor_si256(q, sign), sign);
 }
 
-uint64_t QuantizeZigzagAvx2(const int block[64], const QuantTable& t, short zz[64]) {
-    alignas(32) short natural[64];
-    for (int n = 0; n < 64; n += 16) {
+uint64_t QuantizeAvx2(const int block[64], const QuantTable& t, short out[64]) {
+    __m256i words[4];
+    for (int i = 0; i < 4; ++i) {
+        int n = 16 * i;
         __m256i a = Quantize8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + n)), t, n);
         __m256i b = Quantize8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + n + 8)), t, n + 8);
         // packs works within 128-bit halves: put the four 64-bit pieces back in order.
-        __m256i ab = _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(natural + n), ab);
+        words[i] = _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + n), words[i]);
     }
-    for (int k = 0; k < 64; ++k) zz[k] = natural[kNaturalOrder[k]];
     uint64_t mask = 0;
-    for (int k = 0; k < 64; k += 32) {
-        __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(zz + k));
-        __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(zz + k + 16));
-        __m256i bytes = _mm256_permute4x64_epi64(_mm256_packs_epi16(lo, hi), 0xD8);  // non-zero stays non-zero
+    for (int i = 0; i < 2; ++i) {
+        __m256i bytes = _mm256_permute4x64_epi64(_mm256_packs_epi16(words[2 * i], words[2 * i + 1]), 0xD8);  // non-zero stays non-zero
         uint32_t zero = uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_setzero_si256())));
-        mask |= uint64_t(~zero) << k;
+        mask |= uint64_t(~zero) << (32 * i);
     }
     return mask;
 }
@@ -217,7 +215,40 @@ void InverseStoreAvx2(int coef[64], BYTE* dst, size_t stride) {
     for (int k = 0; k < 8; ++k) _mm256_storeu_si256(reinterpret_cast<__m256i*>(coef + 8 * k), zero);
 }
 
-const Kernels kAvx2 = {ForwardSamplesAvx2, ForwardDctAvx2, QuantizeZigzagAvx2, InverseDctAvx2, InverseStoreAvx2};
+// Byte shuffles that spread 16 bytes of one channel over the 48 bytes of 16 interleaved
+// samples: table [t][ch] fills output bytes 16t to 16t + 15 from channel ch (0x80: nothing).
+struct InterleaveMasks {
+    alignas(16) BYTE m[3][3][16];
+    constexpr InterleaveMasks() : m() {
+        for (int t = 0; t < 3; ++t)
+            for (int ch = 0; ch < 3; ++ch)
+                for (int j = 0; j < 16; ++j) m[t][ch][j] = BYTE((16 * t + j) % 3 == ch ? (16 * t + j) / 3 : 0x80);
+    }
+};
+constexpr InterleaveMasks kInterleave;
+
+void Interleave3Avx2(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, size_t n) {
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16, dst += 48) {
+        __m128i ch[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(c0 + i)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(c1 + i)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(c2 + i))};
+        for (int t = 0; t < 3; ++t) {
+            __m128i out = _mm_setzero_si128();
+            for (int c = 0; c < 3; ++c)
+                out = _mm_or_si128(out, _mm_shuffle_epi8(ch[c], _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleave.m[t][c]))));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16 * t), out);
+        }
+    }
+    for (; i < n; ++i, dst += 3) {
+        dst[0] = c0[i];
+        dst[1] = c1[i];
+        dst[2] = c2[i];
+    }
+}
+
+const Kernels kAvx2 = {ForwardSamplesAvx2, ForwardDctAvx2, QuantizeAvx2, InverseDctAvx2, InverseStoreAvx2,
+                       Interleave3Avx2};
 
 }  // namespace
 

@@ -20,6 +20,7 @@ class CDC;
 class CBitmap;
 namespace cpr {
 struct BitReader;
+struct DecodeTable;
 }
 
 // Codes stored in m_nError.
@@ -246,9 +247,11 @@ protected:
     // ---- CPR files (cpr/CprFile.cpp) ----
     // Reads a CPR file into 'loaded' (a new object); failures are reported on this object.
     BOOL ReadCprFile(CFile& file, CDib& loaded);
-    // Reads one code stream of nLength bytes from the file into the buffer of 'loaded', which
-    // grows to hold it.
-    BOOL ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength);
+    // Reads one code stream of nLength bytes from the file into the buffer of 'loaded' from byte
+    // nAt on; the buffer grows to hold it.
+    BOOL ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength, size_t nAt);
+    // Decodes the three colour streams held in code_stream[nAt[c], nAt[c + 1]) into the pixels.
+    BOOL DecodeColourPlanes(const size_t nAt[4]);
 
     // ---- CPR codec (cpr/Entropy.cpp) ----
     // One byte of the current stream; 0 beyond m_nCodeLen or the buffer (the stream's end).
@@ -261,10 +264,12 @@ protected:
     void PutCodes(Code code);
     // A bit reader on the current stream at a bit position.
     cpr::BitReader ReaderAt(long long nBitPos);
-    // Decodes the stream into a plane W samples wide whose rows lie nRowStride bytes apart and
-    // whose samples lie nStep bytes apart; nDone receives the number of blocks stored.  Returns
-    // as DecodePlane does.
-    BOOL DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, int nStep, long long& nDone);
+    // Decodes the stream into a plane W samples wide whose rows lie nRowStride bytes apart;
+    // nDone receives the number of blocks stored.  Returns as DecodePlane does.
+    BOOL DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, long long& nDone);
+    // Sets up the decoder's members for a plane of W x H samples (as DecodePlane does before its
+    // first block) and makes the look-up tables.
+    void StartDecoding(long long W, long long H, cpr::DecodeTable& dc, cpr::DecodeTable& ac);
 };
 
 // Bytes per stored row of a BMP: the width in bits rounded up to 32 bits.
