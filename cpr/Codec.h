@@ -47,9 +47,10 @@ inline int QuantizeOne(int x, const QuantTable& t, int n) {
 constexpr int kIdctMaxAbs = 12000;
 
 struct Kernels {
-    // Level shift and forward transform of 8 rows of 8 samples, rows stride bytes apart, into
-    // block (natural order).
-    void (*ForwardSamples)(const BYTE* src, size_t stride, int block[64]);
+    // Level shift, forward transform and quantisation of 8 rows of 8 samples, rows stride bytes
+    // apart, into out (natural order); returns the natural indices of the non-zero results as
+    // bits.
+    uint64_t (*ForwardQuantize)(const BYTE* src, size_t stride, const QuantTable& table, short out[64]);
     // The forward transform in place on level-shifted values.
     void (*ForwardDct)(int block[64]);
     // Quantises block (natural order, |values| <= kQuantMaxAbs) into out; returns the natural
@@ -62,6 +63,8 @@ struct Kernels {
     void (*InverseStore)(int coef[64], BYTE* dst, size_t stride);
     // dst[3i] = c0[i], dst[3i + 1] = c1[i], dst[3i + 2] = c2[i] for i < n.
     void (*Interleave3)(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, size_t n);
+    // The inverse: c0[i] = src[3i], c1[i] = src[3i + 1], c2[i] = src[3i + 2] for i < n.
+    void (*Deinterleave3)(const BYTE* src, BYTE* c0, BYTE* c1, BYTE* c2, size_t n);
 };
 
 const Kernels& GetScalarKernels();

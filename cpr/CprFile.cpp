@@ -63,20 +63,21 @@ BOOL CDib::AllocPlanes() {
     m_pRedPlane = AllocWork<BYTE>(n);
     m_pGreenPlane = AllocWork<BYTE>(n);
     m_pBluePlane = AllocWork<BYTE>(n);
-    return m_pRedPlane && m_pGreenPlane && m_pBluePlane;
+    m_nPlaneBytes = m_pRedPlane && m_pGreenPlane && m_pBluePlane ? n : 0;
+    return m_nPlaneBytes != 0;
 }
 
 BOOL CDib::SplitPlanes() {
     if (m_nBitCount != 24 || !m_lpBits) return FALSE;
-    if (!AllocPlanes()) return FALSE;
+    // Planes of this size from an earlier split are overwritten whole rather than made anew.
+    size_t n = size_t(m_nWidth) * size_t(m_nHeight);
+    bool bKeep = m_pRedPlane && m_pGreenPlane && m_pBluePlane && m_nPlaneBytes == n && n > 0;
+    if (!bKeep && !AllocPlanes()) return FALSE;
+    const cpr::Kernels& kernels = cpr::ActiveKernels();
     for (int r = 0; r < m_nHeight; ++r) {
-        const BYTE* row = StoredRow(r);
         size_t at = size_t(r) * size_t(m_nWidth);
-        for (int x = 0; x < m_nWidth; ++x) {
-            m_pBluePlane[at + x] = row[3 * x];
-            m_pGreenPlane[at + x] = row[3 * x + 1];
-            m_pRedPlane[at + x] = row[3 * x + 2];
-        }
+        // Pixels are stored blue, green, red.
+        kernels.Deinterleave3(StoredRow(r), m_pBluePlane + at, m_pGreenPlane + at, m_pRedPlane + at, size_t(m_nWidth));
     }
     return TRUE;
 }

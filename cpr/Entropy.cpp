@@ -272,7 +272,6 @@ BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
 
     // The block counters are wide: a plane may hold any number of blocks.
     cpr::BitWriter w{code_stream, 0, 0, 0};
-    alignas(32) int block[64];
     short coef[64];
     int nLastDC = 0;
     for (long long row = 0; row < H / 8 && nPerRow > 0; ++row) {
@@ -285,8 +284,7 @@ BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
             // The rows of the blocks a few steps ahead, so that their samples are in the cache.
             if (col % 8 == 0)
                 for (int k = 0; k < 8; ++k) __builtin_prefetch(src + size_t(k) * size_t(W) + 256);
-            kernels.ForwardSamples(src, size_t(W), block);
-            uint64_t mask = ZigzagMask(kernels.Quantize(block, quant, coef));
+            uint64_t mask = ZigzagMask(kernels.ForwardQuantize(src, size_t(W), quant, coef));
             PutBlock(w, *this, coef, mask, nLastDC);
         }
         w.FillByte();

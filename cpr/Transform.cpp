@@ -69,11 +69,6 @@ void ForwardDctScalar(int block[64]) {
     for (int col = 0; col < 8; ++col) ForwardPass(block + col, 8, false);
 }
 
-void ForwardSamplesScalar(const BYTE* src, size_t stride, int block[64]) {
-    for (int k = 0; k < 8; ++k)
-        for (int l = 0; l < 8; ++l) block[8 * k + l] = int(src[k * stride + l]) - 128;
-    ForwardDctScalar(block);
-}
 
 uint64_t QuantizeScalar(const int block[64], const QuantTable& t, short out[64]) {
     uint64_t mask = 0;
@@ -131,8 +126,24 @@ void Interleave3Scalar(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst
     }
 }
 
-const Kernels kScalar = {ForwardSamplesScalar, ForwardDctScalar, QuantizeScalar, InverseDctScalar,
-                         InverseStoreScalar, Interleave3Scalar};
+uint64_t ForwardQuantizeScalar(const BYTE* src, size_t stride, const QuantTable& t, short out[64]) {
+    int block[64];
+    for (int k = 0; k < 8; ++k)
+        for (int l = 0; l < 8; ++l) block[8 * k + l] = int(src[k * stride + l]) - 128;
+    ForwardDctScalar(block);
+    return QuantizeScalar(block, t, out);
+}
+
+void Deinterleave3Scalar(const BYTE* src, BYTE* c0, BYTE* c1, BYTE* c2, size_t n) {
+    for (size_t i = 0; i < n; ++i, src += 3) {
+        c0[i] = src[0];
+        c1[i] = src[1];
+        c2[i] = src[2];
+    }
+}
+
+const Kernels kScalar = {ForwardQuantizeScalar, ForwardDctScalar, QuantizeScalar, InverseDctScalar,
+                         InverseStoreScalar, Interleave3Scalar, Deinterleave3Scalar};
 
 }  // namespace
 

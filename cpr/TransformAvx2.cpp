@@ -90,17 +90,6 @@ void ForwardDctAvx2(int block[64]) {
     for (int k = 0; k < 8; ++k) _mm256_storeu_si256(reinterpret_cast<__m256i*>(block + 8 * k), r[k]);
 }
 
-void ForwardSamplesAvx2(const BYTE* src, size_t stride, int block[64]) {
-    const __m256i shift = _mm256_set1_epi32(128);
-    __m256i r[8];
-    for (int k = 0; k < 8; ++k) {
-        __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + k * stride));
-        r[k] = _mm256_sub_epi32(_mm256_cvtepu8_epi32(bytes), shift);
-    }
-    Forward(r);
-    for (int k = 0; k < 8; ++k) _mm256_storeu_si256(reinterpret_cast<__m256i*>(block + 8 * k), r[k]);
-}
-
 // Quantises eight values: floor((2|x| + q) / 2q) from a float estimate that is the quotient or
 // one off, corrected by the remainder; then the sign of x.
 inline __m256i Quantize8(__m256i x, const QuantTable& t, int n) {
@@ -116,15 +105,14 @@ inline __m256i Quantize8(__m256i x, const QuantTable& t, int n) {
     return Sub(_mm256_xor_si256(q, sign), sign);
 }
 
-uint64_t QuantizeAvx2(const int block[64], const QuantTable& t, short out[64]) {
+// Quantises the rows r of a block into out; returns the non-zero ones as bits.
+inline uint64_t QuantizeRows(const __m256i r[8], const QuantTable& t, short out[64]) {
     __m256i words[4];
     for (int i = 0; i < 4; ++i) {
-        int n = 16 * i;
-        __m256i a = Quantize8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + n)), t, n);
-        __m256i b = Quantize8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + n + 8)), t, n + 8);
+        __m256i a = Quantize8(r[2 * i], t, 16 * i), b = Quantize8(r[2 * i + 1], t, 16 * i + 8);
         // packs works within 128-bit halves: put the four 64-bit pieces back in order.
         words[i] = _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + n), words[i]);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 16 * i), words[i]);
     }
     uint64_t mask = 0;
     for (int i = 0; i < 2; ++i) {
@@ -133,6 +121,23 @@ uint64_t QuantizeAvx2(const int block[64], const QuantTable& t, short out[64]) {
         mask |= uint64_t(~zero) << (32 * i);
     }
     return mask;
+}
+
+uint64_t QuantizeAvx2(const int block[64], const QuantTable& t, short out[64]) {
+    __m256i r[8];
+    for (int k = 0; k < 8; ++k) r[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 8 * k));
+    return QuantizeRows(r, t, out);
+}
+
+uint64_t ForwardQuantizeAvx2(const BYTE* src, size_t stride, const QuantTable& t, short out[64]) {
+    const __m256i shift = _mm256_set1_epi32(128);
+    __m256i r[8];
+    for (int k = 0; k < 8; ++k) {
+        __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + k * stride));
+        r[k] = _mm256_sub_epi32(_mm256_cvtepu8_epi32(bytes), shift);
+    }
+    Forward(r);
+    return QuantizeRows(r, t, out);
 }
 
 // One inverse pass over x[0..7]; results shifted right by kShift.
@@ -215,17 +220,24 @@ void InverseStoreAvx2(int coef[64], BYTE* dst, size_t stride) {
     for (int k = 0; k < 8; ++k) _mm256_storeu_si256(reinterpret_cast<__m256i*>(coef + 8 * k), zero);
 }
 
-// Byte shuffles that spread 16 bytes of one channel over the 48 bytes of 16 interleaved
-// samples: table [t][ch] fills output bytes 16t to 16t + 15 from channel ch (0x80: nothing).
+// Byte shuffles between 16 samples of three channels and their 48 interleaved bytes (0x80
+// selects nothing).  in[t][ch] fills interleaved bytes 16t to 16t + 15 from channel ch;
+// out[ch][t] gathers channel ch from interleaved bytes 16t to 16t + 15.
 struct InterleaveMasks {
-    alignas(16) BYTE m[3][3][16];
-    constexpr InterleaveMasks() : m() {
+    alignas(16) BYTE in[3][3][16];
+    alignas(16) BYTE out[3][3][16];
+    constexpr InterleaveMasks() : in(), out() {
         for (int t = 0; t < 3; ++t)
             for (int ch = 0; ch < 3; ++ch)
-                for (int j = 0; j < 16; ++j) m[t][ch][j] = BYTE((16 * t + j) % 3 == ch ? (16 * t + j) / 3 : 0x80);
+                for (int j = 0; j < 16; ++j) {
+                    in[t][ch][j] = BYTE((16 * t + j) % 3 == ch ? (16 * t + j) / 3 : 0x80);
+                    out[ch][t][j] = BYTE((3 * j + ch) / 16 == t ? (3 * j + ch) % 16 : 0x80);
+                }
     }
 };
 constexpr InterleaveMasks kInterleave;
+
+inline __m128i Mask(const BYTE* m) { return _mm_load_si128(reinterpret_cast<const __m128i*>(m)); }
 
 void Interleave3Avx2(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, size_t n) {
     size_t i = 0;
@@ -236,7 +248,7 @@ void Interleave3Avx2(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, 
         for (int t = 0; t < 3; ++t) {
             __m128i out = _mm_setzero_si128();
             for (int c = 0; c < 3; ++c)
-                out = _mm_or_si128(out, _mm_shuffle_epi8(ch[c], _mm_load_si128(reinterpret_cast<const __m128i*>(kInterleave.m[t][c]))));
+                out = _mm_or_si128(out, _mm_shuffle_epi8(ch[c], Mask(kInterleave.in[t][c])));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 16 * t), out);
         }
     }
@@ -247,8 +259,29 @@ void Interleave3Avx2(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, 
     }
 }
 
-const Kernels kAvx2 = {ForwardSamplesAvx2, ForwardDctAvx2, QuantizeAvx2, InverseDctAvx2, InverseStoreAvx2,
-                       Interleave3Avx2};
+void Deinterleave3Avx2(const BYTE* src, BYTE* c0, BYTE* c1, BYTE* c2, size_t n) {
+    size_t i = 0;
+    BYTE* ch[3] = {c0, c1, c2};
+    for (; i + 16 <= n; i += 16, src += 48) {
+        __m128i in[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(src)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 16)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 32))};
+        for (int c = 0; c < 3; ++c) {
+            __m128i out = _mm_shuffle_epi8(in[0], Mask(kInterleave.out[c][0]));
+            out = _mm_or_si128(out, _mm_shuffle_epi8(in[1], Mask(kInterleave.out[c][1])));
+            out = _mm_or_si128(out, _mm_shuffle_epi8(in[2], Mask(kInterleave.out[c][2])));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(ch[c] + i), out);
+        }
+    }
+    for (; i < n; ++i, src += 3) {
+        c0[i] = src[0];
+        c1[i] = src[1];
+        c2[i] = src[2];
+    }
+}
+
+const Kernels kAvx2 = {ForwardQuantizeAvx2, ForwardDctAvx2, QuantizeAvx2, InverseDctAvx2, InverseStoreAvx2,
+                       Interleave3Avx2, Deinterleave3Avx2};
 
 }  // namespace
 

@@ -213,6 +213,7 @@ public:
     // Bytes of code_stream the coder and decoder may use: the coder grows the buffer when a
     // stream would outgrow it (small scales on busy images), the decoder never reads beyond it.
     int m_nCodeLimit;
+    size_t m_nPlaneBytes;         // bytes of each colour plane as allocated
     BOOL m_bCodeFull;             // coder: code_stream could not grow; the stream is incomplete
 
 protected:

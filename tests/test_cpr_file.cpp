@@ -408,3 +408,26 @@ TEST(CprFileFastForms, LoadsHoldTheImageAndItsStreamOnly) {
         EXPECT_EQ(Pixels(loaded), Pixels(expected));
     }
 }
+
+TEST(CprFile, ColourPlanesSplitFromThePixels) {
+    ForEachCprIsa([&](CprIsa) {
+        for (int w : {1, 15, 16, 17, 50}) {
+            CDib dib;
+            MakePicture(dib, w, 3, 24, unsigned(w));
+            for (int pass = 0; pass < 2; ++pass) {  // the second split writes over the first one's planes
+                if (pass == 1) {
+                    for (int n = 0; n < dib.m_nImageSize; ++n) dib.m_lpBits[n] = BYTE(dib.m_lpBits[n] * 7 + 1);
+                }
+                ASSERT_TRUE(dib.SplitPlanes());
+                for (int r = 0; r < 3; ++r)
+                    for (int x = 0; x < w; ++x) {
+                        const BYTE* p = dib.StoredRow(r) + 3 * x;
+                        size_t at = size_t(r) * size_t(w) + size_t(x);
+                        ASSERT_EQ(dib.m_pBluePlane[at], p[0]);
+                        ASSERT_EQ(dib.m_pGreenPlane[at], p[1]);
+                        ASSERT_EQ(dib.m_pRedPlane[at], p[2]);
+                    }
+            }
+        }
+    });
+}
