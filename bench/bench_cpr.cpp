@@ -222,7 +222,8 @@ int main(int argc, char** argv) {
                 benchmark::RegisterBenchmark(Name(Operation(op), colour, form).c_str(), Run, Operation(op), colour, form)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime()
-                    ->MinTime(0.3);
+                    ->MinWarmUpTime(0.5)  // until the allocator reuses the images' memory
+                    ->MinTime(0.5);
     CTableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter.Results(), kernels);
