@@ -222,21 +222,25 @@ BOOL CDib::ReadCprFile(CFile& file, CDib& loaded) {
         if (!ReadCodeStream(file, loaded, dwLen, nAt[c])) return FALSE;
         nAt[c + 1] = nAt[c] + dwLen;
     }
-    return loaded.DecodeColourPlanes(nAt) ? TRUE : FALSE;
+    if (!loaded.DecodeColourPlanes(nAt)) {
+        m_nError = loaded.m_nError;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL CDib::DecodeColourPlanes(const size_t nAt[4]) {
     // The three planes are decoded side by side, a row of blocks of each at a time, and
     // interleaved into the pixels (blue, green, red) from a working area of three such rows:
     // no colour planes are made.
-    long long W = m_nWidth, H = m_cprHeader.wHeight;
+    long long W = m_nWidth, H = m_nHeight;  // the header's height, which made the image
     cpr::DecodeTable dc, ac;
     StartDecoding(W, H, dc, ac);
     cpr::PlaneDecoder dec[3];
     for (int c = 0; c < 3; ++c) dec[c].Begin(code_stream + nAt[c], (long long)(nAt[c + 1] - nAt[c]), W, H, m_wQuant, dc, ac);
     size_t nBand = size_t(8) * size_t(W);
     BYTE* lpBand = AllocWork<BYTE>(3 * nBand);
-    if (!lpBand) return FALSE;
+    if (!lpBand) return FALSE;  // m_nError is 4
     const cpr::Kernels& kernels = cpr::ActiveKernels();
     size_t nPixelBytes = size_t(3) * size_t(W);
     for (long long row = 0; row < H; row += 8) {

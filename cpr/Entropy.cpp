@@ -327,10 +327,10 @@ BYTE CDib::CodeByte(long long nIndex) const {
 }
 
 cpr::BitReader CDib::ReaderAt(long long nBitPos) {
-    m_nCodeLimit = int(CodeCapacity(m_hHeap, code_stream));
     cpr::BitReader br;
     br.data = code_stream;
-    br.end = code_stream ? std::max(0, std::min(m_nCodeLen, m_nCodeLimit)) : 0;
+    long long nHeld = (long long)CodeCapacity(m_hHeap, code_stream);
+    br.end = std::max(0LL, std::min({(long long)m_nCodeLen, (long long)m_nCodeLimit, nHeld}));
     br.Start(nBitPos);
     return br;
 }
