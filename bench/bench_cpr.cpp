@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/MedianTable.h"
 #include "cpr/CprIsa.h"
 #include "dib/Dib.h"
 
@@ -153,29 +154,8 @@ void Run(benchmark::State& state, Operation op, int colour, const char* form) {
     std::remove(path.c_str());
 }
 
-// Collects the medians for the closing table while printing as usual.
-class CTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            auto speed = run.counters.find("Mpx/s");
-            if ((median || single) && speed != run.counters.end()) m_results[run.run_name.function_name] = speed->second;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    const std::map<std::string, double>& Results() const { return m_results; }
-
-private:
-    std::map<std::string, double> m_results;
-};
-
-void PrintTable(const std::map<std::string, double>& results, const std::vector<const char*>& kernels) {
-    auto find = [&](const std::string& name) {
-        auto it = results.find(name);
-        return it == results.end() ? -1.0 : it->second;
-    };
+void PrintTable(const moro_bench::CMedianReporter& results, const std::vector<const char*>& kernels) {
+    auto find = [&](const std::string& name) { return results.Find(name); };
     std::printf("\nMedians in Mpx/s; x is libjpeg-turbo's speed over MORO's in this run (MORO's time in\n"
                 "libjpeg-turbo's times).\n\n| operation | picture | libjpeg-turbo |");
     for (const char* k : kernels) std::printf(" %s | x |", k);
@@ -201,15 +181,7 @@ void PrintTable(const std::map<std::string, double>& results, const std::vector<
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    static char reps[] = "--benchmark_repetitions=5";
-    static char aggregates[] = "--benchmark_report_aggregates_only=true";
-    if (argc == 1) {
-        args.push_back(reps);
-        args.push_back(aggregates);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
+    moro_bench::Initialize(argc, argv);
 
     std::vector<const char*> kernels;
     for (CprIsa isa : {CPR_ISA_AVX2, CPR_ISA_SCALAR})
@@ -224,9 +196,9 @@ int main(int argc, char** argv) {
                     ->UseRealTime()
                     ->MinWarmUpTime(0.5)  // until the allocator reuses the images' memory
                     ->MinTime(0.5);
-    CTableReporter reporter;
+    moro_bench::CMedianReporter reporter("Mpx/s");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintTable(reporter.Results(), kernels);
+    PrintTable(reporter, kernels);
     SetCprIsa(GetBestCprIsa());
     benchmark::Shutdown();
     return 0;

@@ -80,26 +80,6 @@ BYTE CodeByte(const CDib& dib, long long nIndex) {
     return dib.code_stream[nIndex];
 }
 
-void BuildDecodeTables(CDib& dib) {
-    auto build = [](const BYTE* bits, WORD* maxCode, WORD* minCode, WORD* valPtr) {
-        WORD code = 0, j = 0;
-        for (int L = 1; L <= 16; ++L) {
-            maxCode[L] = 0;
-            minCode[L] = 0xFFFF;
-            code = WORD(code << 1);
-            if (bits[L - 1] > 0) {
-                minCode[L] = code;
-                code = WORD(code + bits[L - 1]);
-                maxCode[L] = WORD(code - 1);
-                valPtr[L] = j;
-                j = WORD(j + bits[L - 1]);
-            }
-        }
-    };
-    build(kDcBits, dib.m_wDcMaxCode, dib.m_wDcMinCode, dib.m_wDcValPtr);
-    build(kAcBits, dib.m_wAcMaxCode, dib.m_wAcMinCode, dib.m_wAcValPtr);
-}
-
 int DecodeSymbol(CDib& dib, const WORD* lpMinCode, const WORD* lpMaxCode, const WORD* lpValPtr, const BYTE* lpHuffVal) {
     BYTE bit = GetBit(dib);
     if (bit == 0xFF) return 0xFFFF;
@@ -261,7 +241,7 @@ BOOL DecodePlane(CDib& dib, BYTE byPlane) {
     long long nPerRow = W / 8;
     dib.m_nRestartInterval = short(nPerRow);
     BuildQuantTable(dib, short(s));
-    BuildDecodeTables(dib);
+    dib.BuildDecodeTables();  // the per-length tables, as the library builds them
 
     long long nBlocks = nPerRow * (H / 8);
     long long nCodeLen = std::min(dib.m_nCodeLen, dib.m_nCodeLimit);
