@@ -15,11 +15,12 @@ extern const BYTE kNaturalOrder[64];
 
 // x / q rounded with halves away from zero, as the coder quantises, without a division: for
 // |x| <= kQuantMaxAbs and steps 1-65535, |x| / q + 0.5 truncated is floor((2|x| + q) / 2q), and
-// that is ((2|x| + q) * mul) >> 40 with mul = ceil(2^40 / 2q): the error of mul is below 2q, so
-// the product's error stays below 2^35 / 2q, too little to reach the next multiple of 2^40 / 2q.
-// The vector kernels take a float estimate of the same quotient instead (off by at most one at
-// these sizes) and correct it with one remainder test.  Forward transforms of 8-bit samples stay
-// far inside the bound (below 2^11).
+// that is ((2|x| + q) * mul) >> 40 with mul = ceil(2^40 / 2q).  mul exceeds 2^40 / 2q by less
+// than 1, so the product exceeds the true quotient times 2^40 by less than 2|x| + q < 2^18,
+// while the quotient's next integer lies at least 2^40 / 2q > 2^23 away.  The vector kernels
+// take a float estimate of the same quotient instead (off by at most one at these sizes) and
+// correct it with one remainder test.  Forward transforms of 8-bit samples stay far inside the
+// bound (below 2^11).
 constexpr int kQuantMaxAbs = 32767;
 
 // The steps of a plane in natural order, with their reciprocals.

@@ -9,7 +9,7 @@
 
 // Everything from here on may use AVX2; nothing after this line is shared with other files.
 #pragma GCC push_options
-#pragma GCC target("avx2,bmi,bmi2")
+#pragma GCC target("avx2")
 
 namespace cpr {
 namespace {
