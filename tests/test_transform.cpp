@@ -146,7 +146,7 @@ TEST(CprTransformKernels, TransformsMatchTheLiteralForms) {
             // anything a hostile stream can hold.
             int limit = round % 4 == 0 ? 1200 : round % 4 == 1 ? cpr::kIdctMaxAbs + 2 : round % 4 == 2 ? 300 : INT_MAX;
             for (int n = 0; n < 64; ++n) {
-                int v = int(rng() % (uint32_t(limit) * 2u + 1u)) - limit;
+                int v = int(int64_t(rng() % (uint64_t(limit) * 2 + 1)) - limit);
                 if (round % 4 == 3 && rng() % 8 == 0) v = n % 2 ? INT_MAX : INT_MIN;
                 if (rng() % 3 == 0) v = 0;
                 fast.m_nCoef[n] = lit.m_nCoef[n] = v;
