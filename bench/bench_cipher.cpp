@@ -104,7 +104,9 @@ std::string Name(Operation op, const ImageSize* size, const char* form) {
 
 void PrintTable(const moro_bench::CMedianReporter& results, const std::vector<const char*>& kernels) {
     auto find = [&](const std::string& name) { return results.Find(name); };
-    std::printf("\nMedians; fast/literal is the ratio in this run (for BuildSBox, times in us).\n\n");
+    std::printf("\nMedians; fast/literal is the ratio in this run (for BuildSBox, times in us).\n");
+    if (moro_bench::kBuildWarning) std::printf("%s", moro_bench::kBuildWarning);
+    std::printf("\n");
     std::printf("| operation | image | literal |");
     for (const char* k : kernels) std::printf(" %s | x |", k);
     std::printf("\n|---|---|---:|");

@@ -157,7 +157,9 @@ void Run(benchmark::State& state, Operation op, int colour, const char* form) {
 void PrintTable(const moro_bench::CMedianReporter& results, const std::vector<const char*>& kernels) {
     auto find = [&](const std::string& name) { return results.Find(name); };
     std::printf("\nMedians in Mpx/s; x is libjpeg-turbo's speed over MORO's in this run (MORO's time in\n"
-                "libjpeg-turbo's times).\n\n| operation | picture | libjpeg-turbo |");
+                "libjpeg-turbo's times).\n");
+    if (moro_bench::kBuildWarning) std::printf("%s", moro_bench::kBuildWarning);
+    std::printf("\n| operation | picture | libjpeg-turbo |");
     for (const char* k : kernels) std::printf(" %s | x |", k);
     std::printf("\n|---|---|---:|");
     for (size_t i = 0; i < kernels.size(); ++i) std::printf("---:|---:|");
