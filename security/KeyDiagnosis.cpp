@@ -121,8 +121,12 @@ void AddQueries(const KeyState& key, std::vector<OrbitQuery>& queries) {
 // k lies on the cycle at offset (k - mu) mod lambda, and the first of them has offset 0.
 void Complete(const KeyState& key, const OrbitInfo* orbits, uint64_t nWords, CModeOneScratch& sc,
               KeyDiagnosis& d) {
+    d.x0 = key.x0;
+    d.p0 = key.p0;
     d.generator = orbits[0];
     for (int i = 0; i < 256; ++i) {
+        d.laneStates[i] = key.states[i];
+        d.laneParams[i] = key.params[i];
         d.lanes[i] = orbits[1 + i];
         d.nZeroLanes += d.lanes[i].bZero;
     }
@@ -130,6 +134,7 @@ void Complete(const KeyState& key, const OrbitInfo* orbits, uint64_t nWords, CMo
     const DWORD mu = d.generator.nTransient, lambda = d.generator.nCycle;
     sc.seq[0] = key.x0;
     for (DWORD k = 1; k < mu + lambda; ++k) sc.seq[k] = ChaoticMap(sc.seq[k - 1], key.p0);
+    d.wGeneratorCycleEntry = sc.seq[mu];
 
     // The cycle's offsets, lane by lane (offsets ascending within a lane).
     sc.laneStart.fill(0);

@@ -7,7 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include "cipher/Cipher.h"
 
@@ -43,7 +46,10 @@ struct OrbitInfo {
 constexpr uint64_t kNever = ~uint64_t(0);
 
 struct KeyDiagnosis {
+    WORD x0 = 0, p0 = 0;          // the key's, as diagnosed
+    std::array<WORD, 256> laneStates{}, laneParams{};
     OrbitInfo generator;          // x0 under p0
+    WORD wGeneratorCycleEntry = 0;  // the generator's first state on its cycle
     DWORD nCycleLanes = 0;        // distinct lanes on the generator's cycle
     int nOnlyLane = -1;           // when that is one lane, which one
     std::array<OrbitInfo, 256> lanes{};
@@ -100,3 +106,13 @@ struct KeySweep {
 // The keys of seeds nFirstSeed, nFirstSeed + 1, ... (nKeys of them, each as srand(seed) and
 // InitKey make it), each diagnosed for nWords words, on nThreads threads (0: one per core).
 KeySweep SweepKeys(uint32_t nFirstSeed, uint32_t nKeys, uint64_t nWords, unsigned nThreads = 0);
+
+// ---- reports (KeyReport.cpp) ----
+
+// One line for a user when mode 1 leaves words as they were: how many and why; "" when none.
+std::string DescribeUnencrypted(const KeyDiagnosis& d);
+// A diagnosis as a text table (generator, image, then one row per lane) and as JSON.
+std::string KeyDiagnosisTable(const KeyDiagnosis& d);
+nlohmann::json KeyDiagnosisJson(const KeyDiagnosis& d);
+std::string KeySweepTable(const KeySweep& sweep);
+nlohmann::json KeySweepJson(const KeySweep& sweep);
