@@ -22,6 +22,14 @@ void MakeKey(KeyState& key, CKeyRand& rand) {
     }
 }
 
+KeyState KeyOfSeed(uint32_t nSeed, uint32_t* pRandAfter) {
+    CKeyRand rand(nSeed);
+    KeyState key;
+    MakeKey(key, rand);
+    if (pRandAfter) *pRandAfter = rand.State();
+    return key;
+}
+
 namespace {
 
 // Follows single orbits, marking each state with the orbit's stamp and the step it was seen at,
@@ -213,10 +221,7 @@ int Log2Bin(uint64_t n) {
 
 KeySweep SweepKeys(uint32_t nFirstSeed, uint32_t nKeys, uint64_t nWords, unsigned nThreads) {
     std::vector<KeyState> keys(nKeys);
-    for (uint32_t k = 0; k < nKeys; ++k) {
-        CKeyRand rand(nFirstSeed + k);
-        MakeKey(keys[k], rand);
-    }
+    for (uint32_t k = 0; k < nKeys; ++k) keys[k] = KeyOfSeed(nFirstSeed + k);
     std::vector<OrbitQuery> queries;
     queries.reserve(size_t(nKeys) * 257);
     for (const KeyState& key : keys) AddQueries(key, queries);

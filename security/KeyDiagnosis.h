@@ -34,6 +34,8 @@ private:
 // The key InitKey makes from the generator rand (for CKeyRand(s): the key that srand(s) and
 // InitKey make); rand is left where InitKey leaves the generator.
 void MakeKey(KeyState& key, CKeyRand& rand);
+// The key of srand(nSeed) and InitKey; *pRandAfter, if given, receives where the generator is left.
+KeyState KeyOfSeed(uint32_t nSeed, uint32_t* pRandAfter = nullptr);
 
 // ---- orbits and the diagnosis (KeyDiagnosis.cpp) ----
 

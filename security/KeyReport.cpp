@@ -81,8 +81,8 @@ std::string DescribeUnencrypted(const KeyDiagnosis& d) {
 
 std::string KeyDiagnosisTable(const KeyDiagnosis& d) {
     std::string t;
-    t += Format("index generator   x0 %u, p0 %u: enters a cycle of %u states after %u steps", d.x0, d.p0, d.generator.nCycle,
-                d.generator.nTransient);
+    t += Format("index generator   x0 %u, p0 %u: enters its cycle (length %u) after %u steps", d.x0, d.p0,
+                d.generator.nCycle, d.generator.nTransient);
     t += d.generator.bZero ? " (the fixed point 0)\n" : "\n";
     if (d.nCycleLanes == 1)
         t += Format("                  on it only lane %d steps\n", d.nOnlyLane);

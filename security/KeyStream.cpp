@@ -8,6 +8,7 @@
 
 #include "platform/Rand.h"
 #include "security/KeyDiagnosis.h"
+#include "security/Parallel.h"
 
 namespace {
 std::mutex g_generatorMutex;
@@ -38,10 +39,9 @@ std::vector<uint8_t> KeyStreamBits(KeyState key, uint32_t nRandState, StreamMode
 }
 
 std::vector<uint8_t> SeedStreamBits(uint32_t nSeed, StreamMode mode, size_t nBits) {
-    CKeyRand rand(nSeed);
-    KeyState key;
-    MakeKey(key, rand);
-    return KeyStreamBits(key, rand.State(), mode, nBits);
+    uint32_t nRand = 0;
+    KeyState key = KeyOfSeed(nSeed, &nRand);
+    return KeyStreamBits(key, nRand, mode, nBits);
 }
 
 std::vector<double> Autocorrelation(std::span<const uint8_t> bits, size_t nMaxLag) {
@@ -65,4 +65,14 @@ std::vector<double> Autocorrelation(std::span<const uint8_t> bits, size_t nMaxLa
         r.push_back((double(m) - 2.0 * double(nDiffer)) / double(m));
     }
     return r;
+}
+
+std::vector<std::vector<SuiteOutcome>> RunSuiteOnSeeds(uint32_t nFirstSeed, uint32_t nKeys, StreamMode mode, size_t nBits,
+                                                       const SuiteParameters& params, unsigned nThreads) {
+    std::vector<std::vector<SuiteOutcome>> runs(nKeys);
+    ParallelFor(nKeys, nThreads, [&](size_t k, unsigned) {
+        std::vector<uint8_t> bits = SeedStreamBits(uint32_t(nFirstSeed + k), mode, nBits);
+        runs[k] = RunSuite(bits, params);
+    });
+    return runs;
 }

@@ -14,10 +14,17 @@ CStateGraph::CStateGraph()
 
 void CStateGraph::Build(WORD wParam) {
     m_wParam = wParam;
-    // The two pieces of the map separately, so that the loops carry no branch.
+    // The two pieces of the map separately, so that the loops carry no branch, and each division
+    // by a constant as a multiplication: for 0 <= a < d <= 65536,
+    // floor(a 2^16 / d) = (a ceil(2^48 / d)) >> 32.
     const DWORD p = wParam;
-    for (DWORD x = 0; x < p; ++x) m_next[x] = WORD((x << 16) / p);
-    for (DWORD x = p; x < kMapStates; ++x) m_next[x] = WORD(((x - p) << 16) / (kMapStates - p));
+    const uint64_t one = uint64_t(1) << 48;
+    if (p > 0) {
+        const uint64_t r1 = (one + p - 1) / p;
+        for (DWORD x = 0; x < p; ++x) m_next[x] = WORD((x * r1) >> 32);
+    }
+    const uint64_t r2 = (one + (kMapStates - p) - 1) / (kMapStates - p);
+    for (DWORD x = p; x < kMapStates; ++x) m_next[x] = WORD(((x - p) * r2) >> 32);
 
     std::fill(m_pending.begin(), m_pending.end(), 0);
     for (DWORD x = 0; x < kMapStates; ++x) ++m_pending[m_next[x]];

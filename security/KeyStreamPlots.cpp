@@ -1,0 +1,91 @@
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "security/Parallel.h"
+#include "security/Plot.h"
+#include "security/StateNetwork.h"
+
+namespace {
+constexpr int kMargin = 24;
+}  // namespace
+
+BOOL PlotOrbitDiagram(CPlot& plot, DWORD nFirst, DWORD nLast, const std::vector<NetworkCounts>& sweep, unsigned nThreads) {
+    constexpr int kColumns = 1024, kRows = 512, kLower = 160;
+    if (nFirst > nLast || nLast >= kMapStates) return FALSE;
+    if (!plot.Create(kColumns + 2 * kMargin, kRows + kLower + 3 * kMargin)) return FALSE;
+    PlotArea upper{kMargin, kMargin, kMargin + kColumns - 1, kMargin + kRows - 1,
+                   double(nFirst), double(nLast), 0.0, double(kMapStates - 1)};
+    PlotArea lower{kMargin, 2 * kMargin + kRows, kMargin + kColumns - 1, 2 * kMargin + kRows + kLower - 1,
+                   double(nFirst), double(nLast), 0.0, 16.0};
+
+    // Cyclic states per pixel row of each column, counted on all cores.
+    constexpr int kStatesPerRow = int(kMapStates) / kRows;
+    std::vector<uint16_t> counts(size_t(kColumns) * kRows, 0);
+    std::vector<std::unique_ptr<CStateGraph>> graphs(ThreadCount(nThreads, kColumns));
+    ParallelFor(kColumns, nThreads, [&](size_t c, unsigned t) {
+        if (!graphs[t]) graphs[t] = std::make_unique<CStateGraph>();
+        const DWORD p = nFirst + DWORD((uint64_t(nLast - nFirst) * c + (kColumns - 1) / 2) / (kColumns - 1));
+        graphs[t]->Build(WORD(p));
+        uint16_t* column = counts.data() + c * kRows;
+        for (DWORD x = 0; x < kMapStates; ++x)
+            if (graphs[t]->IsCyclic(WORD(x))) ++column[x / kStatesPerRow];
+    });
+    for (int c = 0; c < kColumns; ++c)
+        for (int r = 0; r < kRows; ++r) {
+            uint16_t n = counts[size_t(c) * kRows + size_t(r)];
+            // Even one cyclic state in a pixel must show.
+            if (n) plot.Shade(upper.nLeft + c, upper.nBottom - r, 0.3 + 0.7 * double(n) / kStatesPerRow, kPlotBlack);
+        }
+    plot.Frame(upper, 16, 8);
+
+    for (const NetworkCounts& n : sweep) {
+        if (n.wParam < nFirst || n.wParam > nLast) continue;
+        plot.Point(lower, double(n.wParam), std::log2(double(std::max<DWORD>(1, n.nCycles))), kPlotBlue);
+        plot.Point(lower, double(n.wParam), std::log2(double(std::max<DWORD>(1, n.nLongestCycle))), kPlotRed);
+    }
+    plot.Frame(lower, 16, 4);
+    return TRUE;
+}
+
+BOOL PlotCycleLengths(CPlot& plot, const StateNetwork& net) {
+    constexpr int kBins = 17, kBarWidth = 32, kPanel = 240;
+    if (!plot.Create(kBins * kBarWidth + 2 * kMargin, 2 * kPanel + 3 * kMargin)) return FALSE;
+    std::array<double, kBins> cycles{}, states{};
+    for (const MapCycle& c : net.cycles) {
+        int bin = std::min(kBins - 1, int(std::log2(double(c.nLength))));
+        cycles[size_t(bin)] += 1.0;
+        states[size_t(bin)] += double(c.nBasin) / double(kMapStates);
+    }
+    const double most = std::max(1.0, *std::max_element(cycles.begin(), cycles.end()));
+    PlotArea upper{kMargin, kMargin, kMargin + kBins * kBarWidth - 1, kMargin + kPanel - 1, 0.0, double(kBins), 0.0, most};
+    PlotArea lower{kMargin, 2 * kMargin + kPanel, kMargin + kBins * kBarWidth - 1, 2 * kMargin + 2 * kPanel - 1,
+                   0.0, double(kBins), 0.0, 1.0};
+    for (int b = 0; b < kBins; ++b) {
+        // A gap of a fifth between bars; any cycle at all gives a visible bar.
+        if (cycles[size_t(b)] > 0) plot.Bar(upper, b + 0.1, b + 0.9, 0.0, std::max(cycles[size_t(b)], most / 100), kPlotBlue);
+        if (states[size_t(b)] > 0) plot.Bar(lower, b + 0.1, b + 0.9, 0.0, std::max(states[size_t(b)], 0.01), kPlotRed);
+    }
+    plot.Frame(upper, kBins, 4);
+    plot.Frame(lower, kBins, 4);
+    return TRUE;
+}
+
+BOOL PlotAutocorrelation(CPlot& plot, const std::vector<double>& r, size_t nBits) {
+    constexpr int kWidth = 1024, kHeight = 400;
+    if (!plot.Create(kWidth + 2 * kMargin, kHeight + 2 * kMargin)) return FALSE;
+    const double band = nBits ? 3.0 / std::sqrt(double(nBits)) : 1.0;
+    double top = 2.0 * band;
+    for (double v : r) top = std::max(top, std::fabs(v) * 1.05);
+    top = std::min(top, 1.0);
+    PlotArea a{kMargin, kMargin, kMargin + kWidth - 1, kMargin + kHeight - 1, 0.5, double(r.size()) + 0.5, -top, top};
+    for (size_t k = 0; k < r.size(); ++k) {
+        const COLORREF c = std::fabs(r[k]) > band ? kPlotRed : kPlotBlue;
+        plot.Bar(a, double(k) + 0.5, double(k) + 1.5, 0.0, r[k], c);
+    }
+    plot.HorizontalLine(a, 0.0, kPlotGrey, false);
+    plot.HorizontalLine(a, band, kPlotGrey, true);
+    plot.HorizontalLine(a, -band, kPlotGrey, true);
+    plot.Frame(a, 16, 4);
+    return TRUE;
+}
