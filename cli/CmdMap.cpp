@@ -60,13 +60,14 @@ public:
                    "Plots (PNG, no lettering): with --param, the cycles by log2 of their length (bins 0 to\n"
                    "16 from the left; above: how many cycles, below: share of all states ending on them).\n"
                    "With --sweep, the orbit diagram: above, for 1024 evenly spaced parameters from left to\n"
-                   "right, the states on cycles (0 at the bottom, 65535 at the top); below, log2 of the\n"
-                   "number of cycles (blue) and of the longest cycle (red), 0 to 16, for every parameter\n"
-                   "swept.");
+                   "right, the cycles that the orbits of 16 evenly spread states end on (state 0 at the\n"
+                   "bottom, 65535 at the top; darker where more states lie on them, red for cycles under\n"
+                   "1024 states, such as 0 alone); below, log2 of the number of cycles (blue) and of the\n"
+                   "longest cycle (red), 0 to 16, for every parameter swept.");
         app.add_option("--param", m_nParam, "the map's parameter (0 to 65535)")
             ->type_name("P")
             ->transform(cli::WholeNumber("--param", 0, 65535));
-        app.add_flag("--sweep", m_bSweep, "every parameter from 0 to 65535 (on all cores; about half a\nminute of two cores)");
+        app.add_flag("--sweep", m_bSweep, "every parameter from 0 to 65535 (on all cores: about 20\nseconds on two)");
         app.add_option("--step", m_nStep, "with --sweep: every S-th parameter only (default 1)")
             ->type_name("S")
             ->transform(cli::WholeNumber("--step", 1, 65535));

@@ -113,6 +113,10 @@ KeySweep SweepKeys(uint32_t nFirstSeed, uint32_t nKeys, uint64_t nWords, unsigne
 
 // One line for a user when mode 1 leaves words as they were: how many and why; "" when none.
 std::string DescribeUnencrypted(const KeyDiagnosis& d);
+// The same for words counted over several runs of mode 1, with the cause of one of them.
+std::string DescribeUnencrypted(uint64_t nZeroWords, uint64_t nWords, const std::string& cause);
+// Why mode 1 leaves words as they were ("lane 3 falls to 0 at word 17"); "" when it leaves none.
+std::string UnencryptedCause(const KeyDiagnosis& d);
 // A diagnosis as a text table (generator, image, then one row per lane) and as JSON.
 std::string KeyDiagnosisTable(const KeyDiagnosis& d);
 nlohmann::json KeyDiagnosisJson(const KeyDiagnosis& d);

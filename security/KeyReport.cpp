@@ -57,27 +57,35 @@ nlohmann::json Log2Histogram(const std::array<DWORD, N>& counts) {
 
 }  // namespace
 
-std::string DescribeUnencrypted(const KeyDiagnosis& d) {
-    if (d.nZeroWords == 0) return "";
-    std::string line = Format("%llu of %llu words (%.1f %%) are XORed with 0 and stay as they were: ",
-                              (unsigned long long)d.nZeroWords, (unsigned long long)d.nWords, Percent(d.nZeroWords, d.nWords));
+std::string UnencryptedCause(const KeyDiagnosis& d) {
     std::vector<int> lanes = LanesLeavingWords(d);
+    if (lanes.empty()) return "";
     const int nOnly = d.generator.nCycle == 1 ? d.nOnlyLane : -1;
     if (nOnly >= 0 && d.laneFirstZeroWord[nOnly] != kNever) {
         // The generator stands still, so one lane takes every word, and that lane stands at 0.
         const unsigned long long nAt = d.nGeneratorOnCycleWord;
-        line += d.generator.bZero ? Format("the index generator falls to 0 at word %llu", nAt)
-                                  : Format("the index generator stops at %u at word %llu", unsigned(d.wGeneratorCycleEntry), nAt);
-        line += Format(", so only lane %d steps from then on, and lane %d falls to 0 at word %llu", nOnly, nOnly,
-                       (unsigned long long)d.laneFirstZeroWord[nOnly]);
-        if (lanes.size() > 1) line += Format(" (%zu other lanes fall to 0 as well)", lanes.size() - 1);
-        return line;
+        std::string cause = d.generator.bZero
+                                ? Format("the index generator falls to 0 at word %llu", nAt)
+                                : Format("the index generator stops at %u at word %llu", unsigned(d.wGeneratorCycleEntry), nAt);
+        cause += Format(", so only lane %d steps from then on, and lane %d falls to 0 at word %llu", nOnly, nOnly,
+                        (unsigned long long)d.laneFirstZeroWord[nOnly]);
+        if (lanes.size() > 1) cause += Format(" (%zu other lanes fall to 0 as well)", lanes.size() - 1);
+        return cause;
     }
     const int nFirst = lanes.front();
-    if (lanes.size() == 1) return line + Format("lane %d falls to 0 at word %llu", nFirst, (unsigned long long)d.laneFirstZeroWord[nFirst]);
-    return line + Format("%zu lanes fall to 0, the first (lane %d) at word %llu", lanes.size(), nFirst,
-                         (unsigned long long)d.laneFirstZeroWord[nFirst]);
+    if (lanes.size() == 1) return Format("lane %d falls to 0 at word %llu", nFirst, (unsigned long long)d.laneFirstZeroWord[nFirst]);
+    return Format("%zu lanes fall to 0, the first (lane %d) at word %llu", lanes.size(), nFirst,
+                  (unsigned long long)d.laneFirstZeroWord[nFirst]);
 }
+
+std::string DescribeUnencrypted(uint64_t nZeroWords, uint64_t nWords, const std::string& cause) {
+    if (nZeroWords == 0) return "";
+    return Format("%llu of %llu words (%.1f %%) are XORed with 0 and stay as they were: ", (unsigned long long)nZeroWords,
+                  (unsigned long long)nWords, Percent(nZeroWords, nWords)) +
+           cause;
+}
+
+std::string DescribeUnencrypted(const KeyDiagnosis& d) { return DescribeUnencrypted(d.nZeroWords, d.nWords, UnencryptedCause(d)); }
 
 std::string KeyDiagnosisTable(const KeyDiagnosis& d) {
     std::string t;

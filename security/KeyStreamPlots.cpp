@@ -19,23 +19,41 @@ BOOL PlotOrbitDiagram(CPlot& plot, DWORD nFirst, DWORD nLast, const std::vector<
     PlotArea lower{kMargin, 2 * kMargin + kRows, kMargin + kColumns - 1, 2 * kMargin + kRows + kLower - 1,
                    double(nFirst), double(nLast), 0.0, 16.0};
 
-    // Cyclic states per pixel row of each column, counted on all cores.
+    // The cycles that orbits from 16 evenly spread states end on, as states per pixel row of each
+    // column, counted on all cores.  Long cycles fill their column in grey; states of short cycles
+    // (under 1024 states), such as 0 alone, are marked in red.
     constexpr int kStatesPerRow = int(kMapStates) / kRows;
+    constexpr DWORD kShortCycle = 1024;
     std::vector<uint16_t> counts(size_t(kColumns) * kRows, 0);
+    std::vector<uint8_t> shortCycle(size_t(kColumns) * kRows, 0);
     std::vector<std::unique_ptr<CStateGraph>> graphs(ThreadCount(nThreads, kColumns));
     ParallelFor(kColumns, nThreads, [&](size_t c, unsigned t) {
         if (!graphs[t]) graphs[t] = std::make_unique<CStateGraph>();
+        CStateGraph& graph = *graphs[t];
         const DWORD p = nFirst + DWORD((uint64_t(nLast - nFirst) * c + (kColumns - 1) / 2) / (kColumns - 1));
-        graphs[t]->Build(WORD(p));
+        graph.Build(WORD(p));
+        std::vector<bool> drawn(graph.Cycles().size(), false);
         uint16_t* column = counts.data() + c * kRows;
-        for (DWORD x = 0; x < kMapStates; ++x)
-            if (graphs[t]->IsCyclic(WORD(x))) ++column[x / kStatesPerRow];
+        for (DWORD start = 2048; start < kMapStates; start += 4096) {
+            const MapCycle& cycle = graph.CycleOf(WORD(start));
+            const size_t id = size_t(&cycle - graph.Cycles().data());
+            if (drawn[id]) continue;
+            drawn[id] = true;
+            WORD x = cycle.wSmallest;
+            do {
+                ++column[x / kStatesPerRow];
+                if (cycle.nLength < kShortCycle) shortCycle[c * kRows + x / kStatesPerRow] = 1;
+                x = graph.Next(x);
+            } while (x != cycle.wSmallest);
+        }
     });
     for (int c = 0; c < kColumns; ++c)
         for (int r = 0; r < kRows; ++r) {
-            uint16_t n = counts[size_t(c) * kRows + size_t(r)];
-            // Even one cyclic state in a pixel must show.
-            if (n) plot.Shade(upper.nLeft + c, upper.nBottom - r, 0.3 + 0.7 * double(n) / kStatesPerRow, kPlotBlack);
+            const size_t i = size_t(c) * kRows + size_t(r);
+            if (shortCycle[i])
+                plot.Pixel(upper.nLeft + c, upper.nBottom - r, kPlotRed);
+            else if (counts[i])  // even one state in a pixel must show
+                plot.Shade(upper.nLeft + c, upper.nBottom - r, 0.1 + 0.9 * double(counts[i]) / kStatesPerRow, kPlotBlack);
         }
     plot.Frame(upper, 16, 8);
 

@@ -58,8 +58,9 @@ struct NetworkCounts;
 struct StateNetwork;
 
 // The orbit diagram of the map over the parameters nFirst .. nLast (1024 columns, one parameter
-// each, evenly spaced).  Upper panel: the states that lie on a cycle, state 0 at the bottom,
-// darker where more of a pixel's 128 states do.  Lower panel: for every parameter of sweep, log2
+// each, evenly spaced).  Upper panel: the cycles that the orbits of 16 evenly spread states end
+// on, state 0 at the bottom, darker where more of a pixel's 128 states lie on them, in red where
+// a cycle is shorter than 1024 states.  Lower panel: for every parameter of sweep, log2
 // of its number of cycles (blue) and of its longest cycle (red), 0 to 16.
 BOOL PlotOrbitDiagram(CPlot& plot, DWORD nFirst, DWORD nLast, const std::vector<NetworkCounts>& sweep,
                       unsigned nThreads = 0);
