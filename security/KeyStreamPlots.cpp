@@ -14,10 +14,11 @@ BOOL PlotOrbitDiagram(CPlot& plot, DWORD nFirst, DWORD nLast, const std::vector<
     constexpr int kColumns = 1024, kRows = 512, kLower = 160;
     if (nFirst > nLast || nLast >= kMapStates) return FALSE;
     if (!plot.Create(kColumns + 2 * kMargin, kRows + kLower + 3 * kMargin)) return FALSE;
-    PlotArea upper{kMargin, kMargin, kMargin + kColumns - 1, kMargin + kRows - 1,
-                   double(nFirst), double(nLast), 0.0, double(kMapStates - 1)};
+    const double dLast = double(std::max(nLast, nFirst + 1));  // one parameter still spans the panel
+    PlotArea upper{kMargin, kMargin, kMargin + kColumns - 1, kMargin + kRows - 1, double(nFirst), dLast, 0.0,
+                   double(kMapStates - 1)};
     PlotArea lower{kMargin, 2 * kMargin + kRows, kMargin + kColumns - 1, 2 * kMargin + kRows + kLower - 1,
-                   double(nFirst), double(nLast), 0.0, 16.0};
+                   double(nFirst), dLast, 0.0, 16.0};
 
     // The cycles that orbits from 16 evenly spread states end on, as states per pixel row of each
     // column, counted on all cores.  Long cycles fill their column in grey; states of short cycles

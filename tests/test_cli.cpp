@@ -9,41 +9,11 @@
 #include "cli/Options.h"
 #include "dib/Dib.h"
 #include "platform/Rand.h"
+#include "tests/support/Cli.h"
 #include "tests/support/Images.h"
 #include "tests/support/Recorder.h"
 
 using namespace moro_test;
-
-namespace {
-
-struct CliRun {
-    int status;
-    std::string out;  // standard output
-    std::string err;  // standard error
-};
-
-CliRun RunCli(const TempDir& dir, const std::string& args) {
-    std::string errPath = dir.Path("stderr.txt");
-    std::string command = std::string(MORO_CLI) + " " + args + " 2>" + errPath + " </dev/null";
-    CliRun run{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::vector<BYTE> err = ReadFileBytes(errPath);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-// Argument errors are one line on standard error, so a script's log stays readable.
-bool OneLine(const std::string& text) {
-    return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
-}
-
-}  // namespace
 
 TEST(CliEncrypt, WritesWhatTheLibraryComputesForTheSameSeedAndSteps) {
     TempDir dir;
