@@ -57,6 +57,29 @@ TEST(CliEncrypt, WritesWhatTheLibraryComputesForTheSameSeedAndSteps) {
     EXPECT_TRUE(s.size() == streamOnly.m_dwBufSize && std::equal(s.begin(), s.end(), streamOnly.m_lpBuf));
 }
 
+TEST(CliEncrypt, WarnsWhenModeOneLeavesWordsAsTheyWere) {
+    // Seed 19's generator falls to 0 and lane 0 after it: a 256 x 256 8-bit image keeps 24416 of
+    // its 32768 words, and every one of them is still the original's.
+    TempDir dir;
+    BmpFields fields;
+    fields.nWidth = 256;
+    fields.nHeight = 256;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(fields));
+    CliRun run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 19");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(OneLine(run.err));
+    EXPECT_EQ(run.err.rfind("moro-cli: warning: 24416 of 32768 words (74.5 %) are XORed with 0", 0), 0u) << run.err;
+    std::vector<BYTE> in = ReadFileBytes(dir.Path("in.bmp")), out = ReadFileBytes(dir.Path("out.bmp"));
+    ASSERT_EQ(in.size(), out.size());
+    const size_t nRows = in.size() - 32768 * 2;  // the pixel rows end the file
+    EXPECT_TRUE(std::equal(in.begin() + nRows + 8352 * 2, in.end(), out.begin() + nRows + 8352 * 2));
+    // Two passes count both; a key that leaves nothing says nothing.
+    run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 19 --steps stream,stream");
+    EXPECT_EQ(run.err.rfind("moro-cli: warning: 57184 of 65536 words", 0), 0u) << run.err;
+    run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 1");
+    EXPECT_EQ(run.err, "");
+}
+
 TEST(CliEncrypt, FailuresAndBadArgumentsHaveTheirExitCodes) {
     TempDir dir;
     WriteFileBytes(dir.Path("text.bmp"), {'h', 'e', 'l', 'l', 'o'});
