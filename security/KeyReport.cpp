@@ -148,15 +148,16 @@ nlohmann::json KeyDiagnosisJson(const KeyDiagnosis& d) {
 
 std::string KeySweepTable(const KeySweep& s) {
     std::string t;
-    auto share = [&](DWORD n) { return Format("%6u  %6.2f %%", n, Percent(n, s.nKeys)); };
-    t += Format("keys                                      %u (seeds %u to %u)\n", s.nKeys, s.nFirstSeed,
-                unsigned(s.nFirstSeed + s.nKeys - 1));
-    t += "generator ends on a fixed point           " + share(s.nGeneratorFixed) + "  one lane takes every later word\n";
-    t += "  that fixed point is 0                   " + share(s.nGeneratorZero) + "  lane 0 takes every later word\n";
-    t += "  and that lane ends at 0 too             " + share(s.nOnlyLaneZero) + "  every word after its first 0 is left\n";
-    t += Format("keys that leave words of %llu as they were ", (unsigned long long)s.nWords) + share(s.nKeysLeavingWords) + "\n";
-    t += Format("mean share of the words left              %.2f %%\n", 100.0 * s.dMeanZeroShare);
-
+    auto row = [&](const std::string& label, DWORD n, const char* lpszMeaning) {
+        std::string line = Format("%-46s %6u  %6.2f %%", label.c_str(), n, Percent(n, s.nKeys));
+        return line + (*lpszMeaning ? "  " + std::string(lpszMeaning) : "") + "\n";
+    };
+    t += Format("%-46s %6u  (seeds %u to %u)\n", "keys", s.nKeys, s.nFirstSeed, unsigned(s.nFirstSeed + s.nKeys - 1));
+    t += row("generator ends on a fixed point", s.nGeneratorFixed, "one lane takes every later word");
+    t += row("  that fixed point is 0", s.nGeneratorZero, "lane 0 takes every later word");
+    t += row("  and that lane ends at 0 too", s.nOnlyLaneZero, "every word after its first 0 is left");
+    t += row(Format("keys leaving some of %llu words as they were", (unsigned long long)s.nWords), s.nKeysLeavingWords, "");
+    t += Format("%-46s %6.2f %%\n", "mean share of the words left", 100.0 * s.dMeanZeroShare);
     t += "\nsteps or states  generator transient  generator cycle  lane transient  lane cycle\n";
     for (int b = 0; b < kLog2Bins; ++b) {
         if (!s.generatorTransients[b] && !s.generatorCycles[b] && !s.laneTransients[b] && !s.laneCycles[b]) continue;
