@@ -1,24 +1,15 @@
 // Key diagnoses in words: one line for a warning, tables for a terminal, JSON for programs.
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "security/KeyDiagnosis.h"
+#include "security/Text.h"
 
 namespace {
 
-std::string Format(const char* lpszFormat, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* lpszFormat, ...) {
-    char buf[512];
-    va_list args;
-    va_start(args, lpszFormat);
-    std::vsnprintf(buf, sizeof buf, lpszFormat, args);
-    va_end(args);
-    return buf;
-}
+using security::Format;
 
 double Percent(uint64_t n, uint64_t nOf) { return nOf ? 100.0 * double(n) / double(nOf) : 0.0; }
 

@@ -2,13 +2,13 @@
 // over many sequences that tells a generator's systematic faults from a sequence's bad luck.
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <limits>
 
 #include <nlohmann/json.hpp>
 
 #include "security/Randomness.h"
+#include "security/Text.h"
 
 namespace {
 
@@ -34,15 +34,7 @@ std::string Param(const char* name, long long value) { return std::string(name) 
 
 nlohmann::json NumberOrNull(double d) { return std::isnan(d) ? nlohmann::json(nullptr) : nlohmann::json(d); }
 
-std::string Line(const char* lpszFormat, ...) __attribute__((format(printf, 1, 2)));
-std::string Line(const char* lpszFormat, ...) {
-    char buf[256];
-    va_list args;
-    va_start(args, lpszFormat);
-    std::vsnprintf(buf, sizeof buf, lpszFormat, args);
-    va_end(args);
-    return buf;
-}
+using security::Format;
 
 }  // namespace
 
@@ -120,9 +112,9 @@ std::string SuiteTable(const std::vector<SuiteOutcome>& outcomes) {
     std::string t = "test                        parameter   P-value  result\n";
     for (const SuiteOutcome& o : outcomes) {
         if (!o.bApplicable)
-            t += Line("%-27s %-10s  %8s  too short\n", o.name.c_str(), o.parameter.c_str(), "-");
+            t += Format("%-27s %-10s  %8s  too short\n", o.name.c_str(), o.parameter.c_str(), "-");
         else
-            t += Line("%-27s %-10s  %8.6f  %s\n", o.name.c_str(), o.parameter.c_str(), o.dPValue,
+            t += Format("%-27s %-10s  %8.6f  %s\n", o.name.c_str(), o.parameter.c_str(), o.dPValue,
                       o.dPValue >= kAlpha ? "pass" : "FAIL");
     }
     return t;
@@ -132,12 +124,12 @@ std::string SummaryTable(const std::vector<SuiteSummary>& summary) {
     std::string t = "test                        parameter   keys  passed   share  band (3 sigma)   uniformity\n";
     for (const SuiteSummary& s : summary) {
         if (s.nSequences == 0) {
-            t += Line("%-27s %-10s  %4zu  too short\n", s.name.c_str(), s.parameter.c_str(), s.nSequences);
+            t += Format("%-27s %-10s  %4zu  too short\n", s.name.c_str(), s.parameter.c_str(), s.nSequences);
             continue;
         }
         std::string uniform = std::isnan(s.dUniformity) ? "- (under 55 keys)"
-                                                        : Line("%.6f %s", s.dUniformity, s.bUniformityOk ? "ok" : "NOT UNIFORM");
-        t += Line("%-27s %-10s  %4zu  %6zu  %.4f  %.4f-%.4f %-4s %s\n", s.name.c_str(), s.parameter.c_str(), s.nSequences,
+                                                        : Format("%.6f %s", s.dUniformity, s.bUniformityOk ? "ok" : "NOT UNIFORM");
+        t += Format("%-27s %-10s  %4zu  %6zu  %.4f  %.4f-%.4f %-4s %s\n", s.name.c_str(), s.parameter.c_str(), s.nSequences,
                   s.nPassed, double(s.nPassed) / double(s.nSequences), s.dLow, s.dHigh, s.bProportionOk ? "ok" : "LOW",
                   uniform.c_str());
     }

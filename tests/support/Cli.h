@@ -38,4 +38,11 @@ inline bool OneLine(const std::string& text) {
     return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
 }
 
+// Arguments that parse but make no sense: exit status 2 and one line on standard error.
+inline void ExpectUsageError(const TempDir& dir, const std::string& args) {
+    CliRun run = RunCli(dir, args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_TRUE(OneLine(run.err)) << args << ": " << run.err;
+}
+
 }  // namespace moro_test
