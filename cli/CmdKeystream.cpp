@@ -1,5 +1,6 @@
 // moro-cli keystream: what a key's orbits do to mode 1, for one key or over many seeds.
 #include <cstdio>
+#include <new>
 
 #include <nlohmann/json.hpp>
 
@@ -46,7 +47,13 @@ public:
             what = "'" + m_image + "'";
         }
         if (app.count("--keys")) {
-            KeySweep sweep = SweepKeys(uint32_t(m_nSeed), uint32_t(m_nKeys), nWords);
+            KeySweep sweep;
+            try {
+                sweep = SweepKeys(uint32_t(m_nSeed), uint32_t(m_nKeys), nWords);
+            } catch (const std::bad_alloc&) {
+                std::fprintf(stderr, "moro-cli: not enough memory to diagnose %llu keys\n", m_nKeys);
+                return cli::kExitFailed;
+            }
             if (m_bJson)
                 std::printf("%s\n", KeySweepJson(sweep).dump(2).c_str());
             else

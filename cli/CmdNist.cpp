@@ -1,6 +1,7 @@
 // moro-cli nist: the randomness tests on a key's stream, or over the streams of many keys.
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 #include <nlohmann/json.hpp>
 
@@ -51,9 +52,9 @@ public:
         app.add_option("--mode", m_mode, "stream (default) or frame")
             ->type_name("MODE")
             ->check(cli::CommaList("mode", {"stream", "frame"}));
-        app.add_option("--bits", m_nBits, "bits to test per key, 100 to 100000000 (default 1000000)")
+        app.add_option("--bits", m_nBits, "bits to test per key, 100 to 10000000 (default 1000000)")
             ->type_name("L")
-            ->transform(cli::WholeNumber("--bits", 100, 100000000));
+            ->transform(cli::WholeNumber("--bits", 100, 10000000));
         app.add_option("--keys", m_nKeys, "test the streams of M seeds from N on (1 to 100000)")
             ->type_name("M")
             ->transform(cli::WholeNumber("--keys", 1, 100000));
@@ -85,7 +86,13 @@ public:
                 return cli::kExitFailed;
         }
 
-        std::vector<std::vector<SuiteOutcome>> runs = RunSuiteOnSeeds(uint32_t(m_nSeed), uint32_t(m_nKeys), mode, nBits, params);
+        std::vector<std::vector<SuiteOutcome>> runs;
+        try {
+            runs = RunSuiteOnSeeds(uint32_t(m_nSeed), uint32_t(m_nKeys), mode, nBits, params);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "moro-cli: not enough memory to test %zu bits per key\n", nBits);
+            return cli::kExitFailed;
+        }
         nlohmann::json out = {{"mode", m_mode}, {"bits", nBits}, {"first_seed", m_nSeed}, {"keys", m_nKeys}};
         if (m_nKeys == 1) {
             if (m_bJson) {
