@@ -142,7 +142,7 @@ TEST(KeyDiagnosis, UnencryptedWordsAreThoseTheCipherLeaves) {
 }
 
 TEST(KeyDiagnosis, SweepCountsWhatEachKeyShows) {
-    const uint32_t nFirst = 3, nKeys = 24;
+    const uint32_t nFirst = 3, nKeys = 12;
     const uint64_t nWords = 32768;
     KeySweep one = SweepKeys(nFirst, nKeys, nWords, 1);
     KeySweep two = SweepKeys(nFirst, nKeys, nWords, 2);
@@ -167,6 +167,6 @@ TEST(KeyDiagnosis, SweepCountsWhatEachKeyShows) {
     EXPECT_EQ(one.zeroLanes, two.zeroLanes);
     EXPECT_EQ(one.laneCycles, two.laneCycles);
     EXPECT_EQ(one.zeroShares, two.zeroShares);
-    // Seeds 5, 7, 15, 19, 20 and 25 fall to 0 (see above), with lane 0 after them.
-    EXPECT_GE(nLaneZero, 6u);
+    // Seeds 5 and 7 fall to 0, with lane 0 after them.
+    EXPECT_EQ(nLaneZero, 2u);
 }

@@ -55,16 +55,16 @@ TEST(KeyReport, TableAndJsonCarryTheDiagnosis) {
 }
 
 TEST(KeyReport, SweepTableAndJson) {
-    KeySweep s = SweepKeys(3, 24, 32768);
+    KeySweep s = SweepKeys(3, 8, 32768);
     nlohmann::json j = KeySweepJson(s);
-    EXPECT_EQ(j["keys"], 24);
+    EXPECT_EQ(j["keys"], 8);
     EXPECT_EQ(j["generator_at_zero"], s.nGeneratorZero);
     DWORD nKeys = 0;
     for (const auto& bin : j["keys_by_lanes_ending_at_zero"]) nKeys += bin["keys"].get<DWORD>();
-    EXPECT_EQ(nKeys, 24u);
+    EXPECT_EQ(nKeys, 8u);
     DWORD nLanes = 0;
     for (const auto& bin : j["lane_cycles"]) nLanes += bin["count"].get<DWORD>();
-    EXPECT_EQ(nLanes, 24u * 256);
+    EXPECT_EQ(nLanes, 8u * 256);
     std::string table = KeySweepTable(s);
-    EXPECT_EQ(table.rfind("keys" + std::string(47, ' ') + "24  (seeds 3 to 26)\n", 0), 0u);
+    EXPECT_EQ(table.rfind("keys" + std::string(47, ' ') + " 8  (seeds 3 to 10)\n", 0), 0u);
 }
