@@ -6,21 +6,13 @@
 
 namespace {
 
-// Refuses a name whose extension says nothing about the format, rather than guess one.
-const CLI::Validator kImageFile(
-    [](std::string& path) {
-        if (cli::KindOf(path) == cli::FileKind::Unknown) throw cli::CBadArgument("'" + path + "' is not a .bmp, .cpr or .raw file");
-        return std::string();
-    },
-    "", "ImageFile");
-
 class CConvert : public cli::CCommand {
 public:
     void Define(CLI::App& app) override {
         app.footer("Reads IN and writes OUT; each is a BMP (.bmp), CPR (.cpr) or raw (.raw) file by\n"
                    "its extension.");
-        app.add_option("IN", m_in, "the file to read: .bmp, .cpr or .raw")->required()->check(kImageFile);
-        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr or .raw")->required()->check(kImageFile);
+        app.add_option("IN", m_in, "the file to read: .bmp, .cpr or .raw")->required()->check(cli::ImageFileName());
+        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr or .raw")->required()->check(cli::ImageFileName());
         app.add_option("--scale", m_options.nScale,
                        "CPR quantisation scale, 3 to 127 (default 50: the standard steps; smaller\n"
                        "is finer and larger). Other scales are refused, see the README.")

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "cli/Options.h"
 #include "dib/Dib.h"
 
 namespace cli {
@@ -29,6 +30,15 @@ FileKind KindOf(const std::string& path) {
     if (ext == "cpr") return FileKind::Cpr;
     if (ext == "raw") return FileKind::Raw;
     return FileKind::Unknown;
+}
+
+CLI::Validator ImageFileName() {
+    return CLI::Validator(
+        [](std::string& path) {
+            if (KindOf(path) == FileKind::Unknown) throw CBadArgument("'" + path + "' is not a .bmp, .cpr or .raw file");
+            return std::string();
+        },
+        "", "ImageFile");
 }
 
 bool LoadOrExplain(CDib& dib, const std::string& path, bool bNoHeader) {

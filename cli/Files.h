@@ -5,12 +5,17 @@
 #include <string>
 
 class CDib;
+namespace CLI {
+class Validator;
+}
 
 namespace cli {
 
 // Image files by their extension: .bmp, .cpr, .raw (any other is read and written as BMP).
 enum class FileKind { Bmp, Cpr, Raw, Unknown };
 FileKind KindOf(const std::string& path);
+// Refuses a file name whose extension says nothing about the format, rather than guess one.
+CLI::Validator ImageFileName();
 // What a library error code means, for messages.
 const char* ErrorText(int nError);
 
