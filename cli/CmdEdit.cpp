@@ -254,7 +254,8 @@ const Operation kOperations[] = {
     {"--text", "X,Y:HEIGHT:COLOUR:TEXT[:FACE]",
      "draw UTF-8 text in a font HEIGHT pixels high, in the rows above\n"
      "picture row Y, from column X; FACE is a font name such as 宋体 or\n"
-     "Arial (an installed font that has the text is used if it is missing)",
+     "Arial (an installed font that has the text is used if it is missing);\n"
+     "a TEXT that holds ':' ends with :FACE or ':'",
      false, Text},
 };
 

@@ -42,6 +42,8 @@ public:
     // Draws a laid-out line with its left end at x and its base line at y, clipped to the surface.
     void Draw(const TextLayout& layout, Surface& surface, long long x, long long y, DWORD rgb);
     TEXTMETRIC Metrics();
+    // Gives back the faces found; the font draws nothing afterwards.  For the program's end.
+    void ReleaseFaces();
 
 private:
     struct Candidate {
