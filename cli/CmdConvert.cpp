@@ -1,4 +1,4 @@
-// moro-cli convert: between BMP, CPR and raw files, chosen by the files' extensions.
+// moro-cli convert: between image files, chosen by the files' extensions.
 #include "cli/Command.h"
 #include "cli/Files.h"
 #include "cli/Options.h"
@@ -9,10 +9,13 @@ namespace {
 class CConvert : public cli::CCommand {
 public:
     void Define(CLI::App& app) override {
-        app.footer("Reads IN and writes OUT; each is a BMP (.bmp), CPR (.cpr) or raw (.raw) file by\n"
-                   "its extension.");
-        app.add_option("IN", m_in, "the file to read: .bmp, .cpr or .raw")->required()->check(cli::ImageFileName());
-        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr or .raw")->required()->check(cli::ImageFileName());
+        app.footer("Reads IN and writes OUT; each is a BMP (.bmp), CPR (.cpr), raw (.raw), PNG (.png)\n"
+                   "or, to read only, JPEG (.jpg, .jpeg) file by its extension.");
+        app.add_option("IN", m_in, "the file to read: .bmp, .cpr, .raw, .png or .jpg")->required()->check(cli::ImageFileName());
+        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr, .raw or .png")
+            ->required()
+            ->check(cli::ImageFileName())
+            ->check(cli::WritableFileName());
         app.add_option("--scale", m_options.nScale,
                        "CPR quantisation scale, 3 to 127 (default 50: the standard steps; smaller\n"
                        "is finer and larger). Other scales are refused, see the README.")
@@ -39,4 +42,4 @@ private:
 
 }  // namespace
 
-MORO_CLI_COMMAND(CConvert, "convert", "converts between BMP, CPR and raw files");
+MORO_CLI_COMMAND(CConvert, "convert", "converts between BMP, CPR, raw, PNG and JPEG files");

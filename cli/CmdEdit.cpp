@@ -269,13 +269,17 @@ class CEdit : public cli::CCommand {
 public:
     void Define(CLI::App& app) override {
         app.footer("Loads IN, applies the operations in the order they are given, and saves OUT; each\n"
-                   "file is BMP (.bmp), CPR (.cpr) or raw (.raw) by its extension. Coordinates are\n"
-                   "pixels from the picture's top-left corner; a value that begins with '-' is given\n"
-                   "with '=' (--line=-5,0,40,20:#FF0000). Colours are #RRGGBB; an 8-bit image gets\n"
-                   "their grey level. Drawing skips what falls outside the image; other rectangles\n"
-                   "must lie inside it. The same seed and operations always give the same file.");
-        app.add_option("IN", m_in, "the image to edit: .bmp, .cpr or .raw")->required()->check(cli::ImageFileName());
-        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr or .raw")->required()->check(cli::ImageFileName());
+                   "file is BMP (.bmp), CPR (.cpr), raw (.raw), PNG (.png) or, to read only, JPEG\n"
+                   "(.jpg) by its extension. Coordinates are pixels from the picture's top-left\n"
+                   "corner; a value that begins with '-' is given with '=' (--line=-5,0,40,20:#FF0000).\n"
+                   "Colours are #RRGGBB; an 8-bit image gets their grey level. Drawing skips what\n"
+                   "falls outside the image; other rectangles must lie inside it. The same seed and\n"
+                   "operations always give the same file.");
+        app.add_option("IN", m_in, "the image to edit: .bmp, .cpr, .raw, .png or .jpg")->required()->check(cli::ImageFileName());
+        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr, .raw or .png")
+            ->required()
+            ->check(cli::ImageFileName())
+            ->check(cli::WritableFileName());
         app.add_option("--seed", m_nSeed,
                        "seed of the random generator that rounds exact halves (0 to 4294967295);\n"
                        "without it the clock is used")

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "dib/DibFile.h"
+
 class CDib;
 namespace CLI {
 class Validator;
@@ -11,11 +13,14 @@ class Validator;
 
 namespace cli {
 
-// Image files by their extension: .bmp, .cpr, .raw (any other is read and written as BMP).
-enum class FileKind { Bmp, Cpr, Raw, Unknown };
-FileKind KindOf(const std::string& path);
-// Refuses a file name whose extension says nothing about the format, rather than guess one.
+// Image files by their extension: .bmp, .cpr, .raw, .png, .jpg/.jpeg (any other is read and
+// written as BMP); the library decides.
+using FileKind = DibFileKind;
+inline FileKind KindOf(const std::string& path) { return DibKindOfPath(path.c_str()); }
+// Refuse a file name whose extension says nothing about the format, rather than guess one, and
+// (for files to write) a JPEG file.
 CLI::Validator ImageFileName();
+CLI::Validator WritableFileName();
 // What a library error code means, for messages.
 const char* ErrorText(int nError);
 

@@ -245,7 +245,8 @@ TEST(CliConvert, BetweenBmpCprAndRawAndInfoDescribesThem) {
 
     // Refusals: a scale CPR cannot keep, an unknown extension, a file that is not a CPR file.
     EXPECT_EQ(RunCli(dir, "convert " + in + " " + dir.Path("x.cpr") + " --scale 200").status, 2);
-    EXPECT_EQ(RunCli(dir, "convert " + in + " " + dir.Path("x.png")).status, 2);
+    EXPECT_EQ(RunCli(dir, "convert " + in + " " + dir.Path("x.gif")).status, 2);
+    EXPECT_EQ(RunCli(dir, "convert " + in + " " + dir.Path("x.jpg")).status, 2);  // read only
     CliRun notCpr = RunCli(dir, "convert " + in + " " + dir.Path("y.bmp"));
     EXPECT_EQ(notCpr.status, 0);
     CliRun bad = RunCli(dir, "convert " + dir.Path("s.raw") + ".cpr " + dir.Path("z.bmp"));
@@ -338,6 +339,13 @@ TEST(CliEdit, BadArgumentsExitTwoAndWriteNothing) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("cannot be opened"), std::string::npos) << missing.err;
     EXPECT_FALSE(FileExists(dir.Path("o.bmp")));
+    // JPEG is read only; PNG is written.
+    EXPECT_EQ(RunCli(dir, "edit " + dir.Path("g.bmp") + " " + dir.Path("o.jpg") + " --warp").status, 2);
+    ASSERT_EQ(RunCli(dir, "edit " + dir.Path("g.bmp") + " " + dir.Path("o.png") + " --flip-horizontal").status, 0);
+    CDib png;
+    ASSERT_TRUE(png.LoadFile(dir.Path("o.png").c_str()));
+    grey.FlipHorizontal();
+    EXPECT_EQ(RgbPixels(png), RgbPixels(grey));
     // Flipping works at every depth.
     EXPECT_EQ(RunCli(dir, "edit " + dir.Path("f.bmp") + " " + dir.Path("o.bmp") + " --flip-vertical").status, 0);
 }
