@@ -47,16 +47,8 @@ BOOL CBrush::CreateSolidBrush(COLORREF colour) {
     return Attach(::CreateSolidBrush(colour));
 }
 
-CBrush* CBrush::FromHandle(HBRUSH hBrush) {
-    if (!LookupBrush(hBrush)) return nullptr;
-    return static_cast<CBrush*>(WrapperFor(hBrush, []() -> CGdiObject* { return new CBrush; }));
-}
-
-CBrush* CDC::SelectObject(CBrush* pBrush) {
-    if (!pBrush) return nullptr;
-    HGDIOBJ old = ::SelectObject(m_hDC, pBrush->m_hObject);
-    return old ? CBrush::FromHandle(static_cast<HBRUSH>(old)) : nullptr;
-}
+CBrush* CBrush::FromHandle(HBRUSH hBrush) { return WrapperOf<CBrush>(hBrush, LookupBrush(hBrush) != nullptr); }
+CBrush* CDC::SelectObject(CBrush* pBrush) { return SelectWrapped(m_hDC, pBrush); }
 
 void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush) {
     if (pBrush) ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(pBrush->m_hObject));

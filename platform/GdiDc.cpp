@@ -361,10 +361,7 @@ int CGdiObject::GetObject(int nCount, void* lpObject) const {
     return ::GetObject(m_hObject, nCount, lpObject);
 }
 
-CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) {
-    if (!LookupBitmap(hBitmap)) return nullptr;
-    return static_cast<CBitmap*>(WrapperFor(hBitmap, []() -> CGdiObject* { return new CBitmap; }));
-}
+CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) { return WrapperOf<CBitmap>(hBitmap, LookupBitmap(hBitmap) != nullptr); }
 
 // ---- CDC ----
 
@@ -404,16 +401,8 @@ BOOL CDC::DeleteDC() {
     return ::DeleteDC(Detach());
 }
 
-CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
-    if (!pBitmap) return nullptr;
-    HGDIOBJ old = ::SelectObject(m_hDC, pBitmap->m_hObject);
-    return old ? CBitmap::FromHandle(static_cast<HBITMAP>(old)) : nullptr;
-}
-
-CBitmap* CDC::GetCurrentBitmap() const {
-    HGDIOBJ h = ::GetCurrentObject(m_hDC, OBJ_BITMAP);
-    return h ? CBitmap::FromHandle(static_cast<HBITMAP>(h)) : nullptr;
-}
+CBitmap* CDC::SelectObject(CBitmap* pBitmap) { return SelectWrapped(m_hDC, pBitmap); }
+CBitmap* CDC::GetCurrentBitmap() const { return CurrentWrapped<CBitmap>(m_hDC, OBJ_BITMAP); }
 
 int CDC::GetDeviceCaps(int nIndex) const { return ::GetDeviceCaps(m_hDC, nIndex); }
 

@@ -79,6 +79,22 @@ int CompatibleBitsPixel(const HDC__* dc);
 // The C++ object attached to a live handle, or else a temporary wrapper made by `make`, which
 // lives as long as the handle and never deletes it.
 CGdiObject* WrapperFor(HGDIOBJ hObject, CGdiObject* (*make)());
+// The wrapper of class T (CBitmap, CBrush, CFont) for a live handle of T's kind, or null.
+template <class T>
+T* WrapperOf(HGDIOBJ hObject, bool bLive) {
+    return bLive ? static_cast<T*>(WrapperFor(hObject, []() -> CGdiObject* { return new T; })) : nullptr;
+}
+// CDC::SelectObject and the current object of a kind, as wrappers.
+template <class T>
+T* SelectWrapped(HDC hDC, T* pObject) {
+    HGDIOBJ old = pObject ? ::SelectObject(hDC, pObject->m_hObject) : nullptr;
+    return WrapperOf<T>(old, old != nullptr);  // the one it replaces is of the same kind
+}
+template <class T>
+T* CurrentWrapped(HDC hDC, UINT uObjectType) {
+    HGDIOBJ h = ::GetCurrentObject(hDC, uObjectType);
+    return WrapperOf<T>(h, h != nullptr);
+}
 // Called when a handle dies, so the temporary wrappers made for it go too.
 void ForgetObjectWrapper(HGDIOBJ hObject);
 void ForgetDCWrapper(HDC hDC);

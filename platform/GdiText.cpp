@@ -164,21 +164,9 @@ BOOL CFont::CreateFontIndirect(const LOGFONT* lpLogFont) {
     return Attach(::CreateFontIndirect(lpLogFont));
 }
 
-CFont* CFont::FromHandle(HFONT hFont) {
-    if (!LookupFont(hFont)) return nullptr;
-    return static_cast<CFont*>(WrapperFor(hFont, []() -> CGdiObject* { return new CFont; }));
-}
-
-CFont* CDC::SelectObject(CFont* pFont) {
-    if (!pFont) return nullptr;
-    HGDIOBJ old = ::SelectObject(m_hDC, pFont->m_hObject);
-    return old ? CFont::FromHandle(static_cast<HFONT>(old)) : nullptr;
-}
-
-CFont* CDC::GetCurrentFont() const {
-    HGDIOBJ h = ::GetCurrentObject(m_hDC, OBJ_FONT);
-    return h ? CFont::FromHandle(static_cast<HFONT>(h)) : nullptr;
-}
+CFont* CFont::FromHandle(HFONT hFont) { return WrapperOf<CFont>(hFont, LookupFont(hFont) != nullptr); }
+CFont* CDC::SelectObject(CFont* pFont) { return SelectWrapped(m_hDC, pFont); }
+CFont* CDC::GetCurrentFont() const { return CurrentWrapped<CFont>(m_hDC, OBJ_FONT); }
 
 BOOL CDC::TextOut(int x, int y, const CString& str) { return ::TextOut(m_hDC, x, y, str, str.GetLength()); }
 

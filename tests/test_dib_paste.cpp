@@ -28,19 +28,6 @@ TEST(Paste, WritesPictureRowsTopPlusOneToBottom) {
         }
 }
 
-TEST(Paste, ResamplesASourceOfAnotherSize) {
-    CDib dst, src, resized;
-    ASSERT_TRUE(dst.Create(6, 6, 8, nullptr, 0));
-    MakeWorkedImage(src);
-    crt::srand(1);
-    ASSERT_EQ(src.Resize(resized, CRect(0, 0, 4, 4)), 1);
-    uint32_t state = crt::GetRandState();
-    crt::srand(1);
-    dst.Paste(src, CRect(1, 0, 5, 4));
-    EXPECT_EQ(crt::GetRandState(), state);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(std::memcmp(dst.PictureRow(4 - k) + 1, resized.StoredRow(k), 4), 0) << k;
-}
-
 TEST(Paste, RefusesRectanglesItWouldWriteOutsideAndOtherDepths) {
     CDib dst, src, colour;
     ASSERT_TRUE(dst.Create(8, 8, 8, nullptr, 9));

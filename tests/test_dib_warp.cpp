@@ -132,16 +132,6 @@ TEST(Warp, MatchesTheFormulaByteForByteAndDrawForDraw) {
     EXPECT_GT(nDrew, 12);
 }
 
-TEST(Warp, IntoItselfGivesWhatAnotherDestinationGets) {
-    CDib dib, other;
-    MakeCoarse(dib, 9, 6, 24, 3);
-    crt::srand(5);
-    dib.Warp(other);
-    crt::srand(5);
-    dib.Warp(dib);
-    EXPECT_EQ(PixelRows(dib), PixelRows(other));
-}
-
 TEST(WarpRect, IsTheRectangleCutWarpedAndPastedBack) {
     for (int bits : {8, 24}) {
         CDib src, dst;
