@@ -105,8 +105,8 @@ void CDib::DrawCircle(int nCentreX, int nCentreY, int nRadius, COLORREF colour) 
         painter.PaintAt(double(nCentreX), rc);
         return;
     }
-    // Steps of 2 pi / (6 radius) where the circle runs more up and down than across, half that
-    // where it runs across (6 being the whole part of 2 pi), so neighbouring points touch.
+    // Steps of 2 pi / (6 radius), about one pixel of arc, and half that in the left and right
+    // quarters (where |cos a| >= |sin a|); 6 is the whole part of 2 pi.
     const double kTwoPi = 2 * M_PI;
     const double dLarge = kTwoPi / (6.0 * nRadius);
     const double dSmall = dLarge / 2;

@@ -86,8 +86,9 @@ struct BITMAP {
 
 // What a font is asked to be.  The face name is UTF-8 (at most 31 bytes).  Height: positive, the
 // height of the character cell; negative, the height of the characters without the internal
-// leading; 0, the default.  Width, escapement, orientation, underline, strike-out, character set
-// and the precisions are kept but do not change how text is drawn.
+// leading; 0, the default.  Weight, italic, quality and the face name choose how text is drawn;
+// width, escapement, orientation, underline, strike-out, character set and the precisions are
+// kept but change nothing.
 struct LOGFONT {
     LONG lfHeight;
     LONG lfWidth;
@@ -245,8 +246,9 @@ UINT SetTextAlign(HDC hDC, UINT fMode);
 UINT GetTextAlign(HDC hDC);
 // Draws c bytes of text with the selected font and text colour, its reference point at (x, y)
 // as the alignment says; an opaque background first fills the text's cell with the background
-// colour.  Glyphs are antialiased, except for fonts asking for NONANTIALIASED_QUALITY.  The
-// screen DC keeps no pixels: drawing there succeeds and changes nothing.
+// colour.  Glyphs are whole pixels of the text colour, unless the font asks for
+// ANTIALIASED_QUALITY (smoothed edges).  The screen DC keeps no pixels: drawing there succeeds
+// and changes nothing.
 BOOL TextOut(HDC hDC, int x, int y, LPCTSTR lpString, int c);
 BOOL GetTextExtentPoint32(HDC hDC, LPCTSTR lpString, int c, SIZE* lpSize);
 BOOL GetTextMetrics(HDC hDC, TEXTMETRIC* lptm);
