@@ -28,6 +28,16 @@ int DescribeBmp(const std::string& path) {
     return cli::kExitOk;
 }
 
+// PNG and JPEG files: the image the library makes of them.
+int DescribeForeign(const std::string& path, const char* lpszFormat) {
+    CDib dib;
+    if (!cli::LoadOrExplain(dib, path)) return cli::kExitFailed;
+    std::printf("file: %s\n", path.c_str());
+    std::printf("format: %s\n", lpszFormat);
+    PrintImage(dib);
+    return cli::kExitOk;
+}
+
 int DescribeCpr(const std::string& path) {
     std::vector<BYTE> head(60, 0);
     CFile file;
@@ -99,7 +109,9 @@ public:
                    "bytes per row and file size.\n"
                    "CPR (.cpr): colour kind, size, scale, date and the length of each code stream.\n"
                    "raw (.raw): the size its header gives (a file of exactly 65536 bytes is taken as\n"
-                   "a headerless 256 x 256 image).");
+                   "a headerless 256 x 256 image).\n"
+                   "PNG (.png) and JPEG (.jpg, .jpeg): the image MORO makes of it (8-bit grey or\n"
+                   "24-bit colour).");
         app.add_option("FILE", m_path, "the file to describe")->required();
     }
 
@@ -107,6 +119,8 @@ public:
         switch (cli::KindOf(m_path)) {
             case cli::FileKind::Cpr: return DescribeCpr(m_path);
             case cli::FileKind::Raw: return DescribeRaw(m_path);
+            case cli::FileKind::Png: return DescribeForeign(m_path, "PNG");
+            case cli::FileKind::Jpeg: return DescribeForeign(m_path, "JPEG");
             default: return DescribeBmp(m_path);
         }
     }

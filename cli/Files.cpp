@@ -1,6 +1,5 @@
 #include "cli/Files.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "dib/Dib.h"
@@ -21,25 +20,9 @@ const char* ErrorText(int nError) {
     }
 }
 
-FileKind KindOf(const std::string& path) {
-    size_t dot = path.find_last_of('.');
-    std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
-    for (char& c : ext) c = char(std::tolower((unsigned char)c));
-    if (ext == "bmp") return FileKind::Bmp;
-    if (ext == "cpr") return FileKind::Cpr;
-    if (ext == "raw") return FileKind::Raw;
-    return FileKind::Unknown;
-}
-
 bool LoadOrExplain(CDib& dib, const std::string& path, bool bNoHeader) {
     int nBefore = dib.m_nError = 0;
-    BOOL ok = FALSE;
-    switch (KindOf(path)) {
-        case FileKind::Cpr: ok = dib.LoadCpr(path.c_str()); break;
-        case FileKind::Raw: ok = dib.LoadRaw(path.c_str(), bNoHeader ? 1 : 0); break;
-        default: ok = dib.LoadBmp(path.c_str()); break;
-    }
-    if (ok) return true;
+    if (dib.LoadFile(path.c_str(), bNoHeader ? 1 : 0)) return true;
     // A raw file that cannot be opened leaves the code as it was.
     int nError = dib.m_nError == nBefore && KindOf(path) == FileKind::Raw ? DIB_ERR_OPEN : dib.m_nError;
     std::fprintf(stderr, "moro-cli: '%s' %s\n", path.c_str(), ErrorText(nError));
@@ -59,14 +42,11 @@ bool ExplainSaveFailure(const CDib& dib, const std::string& path, FileKind kind)
 }  // namespace
 
 bool SaveOrExplain(CDib& dib, const std::string& path, const SaveOptions& options) {
-    BOOL ok = FALSE;
-    FileKind kind = KindOf(path);
-    switch (kind) {
-        case FileKind::Cpr: ok = dib.SaveCpr(path.c_str(), options.nScale, options.bColour); break;
-        case FileKind::Raw: ok = dib.SaveRaw(path.c_str(), options.bNoHeader ? 1 : 0); break;
-        default: ok = dib.SaveBmp(path.c_str()); break;
-    }
-    return ok || ExplainSaveFailure(dib, path, kind);
+    DibSaveOptions library;
+    library.nScale = options.nScale;
+    library.bColor = options.bColour ? TRUE : FALSE;
+    library.nNoHeader = options.bNoHeader ? 1 : 0;
+    return dib.SaveFile(path.c_str(), library) || ExplainSaveFailure(dib, path, KindOf(path));
 }
 
 bool LoadBmpOrExplain(CDib& dib, const std::string& path) {

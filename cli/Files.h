@@ -4,13 +4,16 @@
 
 #include <string>
 
+#include "dib/DibFile.h"
+
 class CDib;
 
 namespace cli {
 
-// Image files by their extension: .bmp, .cpr, .raw (any other is read and written as BMP).
-enum class FileKind { Bmp, Cpr, Raw, Unknown };
-FileKind KindOf(const std::string& path);
+// Image files by their extension: .bmp, .cpr, .raw, .png, .jpg/.jpeg (any other is read and
+// written as BMP); the library decides.
+using FileKind = DibFileKind;
+inline FileKind KindOf(const std::string& path) { return DibKindOfPath(path.c_str()); }
 // What a library error code means, for messages.
 const char* ErrorText(int nError);
 

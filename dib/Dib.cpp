@@ -232,10 +232,14 @@ BOOL CDib::SetPixel(int x, int y, int nValue) {
     return TRUE;
 }
 
-BOOL CDib::ReportError(DibMsg id) {
+void CDib::ShowMessage(DibMsg id) {
     const DibMessage& message = GetDibMessage(id);
     AfxMessageBox(message.lpszText, message.nStyle);
     if (message.nError != kDibKeepError) m_nError = message.nError;
+}
+
+BOOL CDib::ReportError(DibMsg id) {
+    ShowMessage(id);
     return FALSE;
 }
 

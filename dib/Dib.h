@@ -12,7 +12,10 @@
 // result; no exception leaves the library.
 #pragma once
 
+#include <vector>
+
 #include "cpr/CprHeader.h"
+#include "dib/DibFile.h"
 #include "dib/DibMessages.h"
 #include "platform/Afx.h"
 
@@ -69,6 +72,8 @@ public:
     // Shows the message of the table with its style, stores its code and returns FALSE: the one
     // way an operation of the library fails with a message.
     BOOL ReportError(DibMsg id);
+    // Shows a message of the table without failing (a notice); its code, if any, is stored.
+    void ShowMessage(DibMsg id);
     // A zeroed working array of nCount elements of nSize bytes from the C runtime (free it with
     // free); null, with m_nError = 4, when it cannot be had or its size overflows.
     void* AllocWork(size_t nCount, size_t nSize);
@@ -81,6 +86,17 @@ public:
     BOOL LoadBmp(const char* lpszPath);
     BOOL SaveBmp(const char* lpszPath);
     void Serialize(CArchive& ar) override;
+
+    // ---- PNG and JPEG files (DibPng.cpp, DibJpeg.cpp) ----
+    BOOL LoadPng(const char* lpszPath);
+    BOOL SavePng(const char* lpszPath);
+    BOOL LoadJpeg(const char* lpszPath);
+
+    // ---- image files by kind (DibFile.cpp) ----
+    // Loads or saves by the file name's extension (DibKindOfPath); any other name is a BMP file.
+    // JPEG files are read only: saving one stores 3 and writes nothing.
+    BOOL LoadFile(const char* lpszPath, int nNoHeader = 0);
+    BOOL SaveFile(const char* lpszPath, const DibSaveOptions& options = DibSaveOptions());
 
     // ---- display (DibDisplay.cpp) ----
     BOOL Paint(HDC hDC, int x, int y);
@@ -228,6 +244,16 @@ protected:
     // object's image (in the library's own layout).  On failure shows the message, sets
     // m_nError and leaves the object exactly as it was.
     BOOL AdoptBmpImage(const BYTE* lpData, size_t nLength);
+
+    // ---- whole files (DibFile.cpp) ----
+    // Reads a whole file into memory: code 1 when it cannot be opened, the read failure's
+    // message otherwise.
+    BOOL ReadWholeFile(const char* lpszPath, std::vector<BYTE>& data);
+    // Writes beside the target and renames over it when complete.
+    BOOL WriteWholeFile(const char* lpszPath, const BYTE* lpData, size_t nLength);
+    // Makes a newly read image this object's, keeping this object's CPR header and mode (the
+    // file had none).
+    void TakeLoadedImage(CDib& loaded);
 
     // ---- CPR files (cpr/CprFile.cpp) ----
     // Reads a CPR file into 'loaded' (a new object); failures are reported on this object.

@@ -36,3 +36,15 @@ inline long long DibDrawableLines(const CDib& dib) {
     long long nLines = DibRowsInBlock(dib, DibRowBytes(bih->biWidth, bih->biBitCount));
     return nLines < bih->biHeight ? nLines : bih->biHeight;
 }
+
+// Whether a compressed file of nFileBytes can really hold a width x height image of nBits per
+// pixel.  Deflate and block coding compress a flat picture about a thousand to one at best; a
+// header that claims more is a damaged or hostile file, refused before anything is allocated, so
+// that a small file can never cost gigabytes.
+inline bool DibDecodedSizeBelievable(unsigned long long nWidth, unsigned long long nHeight, int nBits,
+                                     unsigned long long nFileBytes) {
+    constexpr unsigned long long kSlack = 32ull << 20, kRatio = 1100;
+    if (nWidth == 0 || nHeight == 0 || nWidth > 0x7FFFFFFF || nHeight > 0x7FFFFFFF) return false;
+    unsigned long long nBytes = (nWidth * nBits + 7) / 8 * nHeight;
+    return nBytes <= kSlack + kRatio * nFileBytes;
+}

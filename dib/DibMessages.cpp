@@ -26,6 +26,9 @@ const DibMessage kMessages[] = {
     {DibMsg::CprReadFailed, kCprReadFailed, MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::CprBadSize, kCprReadFailed, MB_ICONSTOP, DIB_ERR_MEMORY},
     {DibMsg::WriteFailed, "写文件失败！", MB_ICONSTOP, DIB_ERR_WRITE},
+    {DibMsg::PngReadFailed, "读取PNG图像文件失败！", MB_ICONSTOP, DIB_ERR_READ},
+    {DibMsg::JpegReadFailed, "读取JPEG图像文件失败！", MB_ICONSTOP, DIB_ERR_READ},
+    {DibMsg::AlphaDropped, "图像的透明通道（alpha）未保留。", MB_ICONINFORMATION, kDibKeepError},
 };
 static_assert(sizeof kMessages / sizeof kMessages[0] == size_t(DibMsg::Count), "one row per message");
 

@@ -24,14 +24,17 @@ enum class DibMsg {
     NoCodeMemoryLoad,   // the same while loading a CPR file (with the stop icon)
     CprReadFailed,      // a CPR file cannot be read or cannot be right
     CprBadSize,         // a CPR header whose image size cannot be made
-    WriteFailed,        // a file exception while writing a raw file
+    WriteFailed,        // a file exception while writing a raw or PNG file
+    PngReadFailed,      // a PNG file is damaged or cannot be right
+    JpegReadFailed,     // a JPEG file is damaged or cannot be right
+    AlphaDropped,       // a notice: the file's transparency was not kept
     Count
 };
 
 struct DibMessage {
     DibMsg id;
     const char* lpszText;
-    UINT nStyle;  // AfxMessageBox style: MB_OK or MB_ICONSTOP
+    UINT nStyle;  // AfxMessageBox style: MB_OK, MB_ICONSTOP, or MB_ICONINFORMATION for a notice
     int nError;   // stored in m_nError, or kDibKeepError
 };
 
