@@ -1,6 +1,6 @@
 // moro-cli's command line.  The input is split at NUL bytes into the arguments and run as the
 // program runs them, in a scratch directory that holds one small file of each kind (a.bmp, d.bmp,
-// b.cpr, c.raw) and nothing else.  A '/' in an argument becomes '_', so every file named is in
+// b.cpr, c.raw, e.png) and nothing else.  A '/' in an argument becomes '_', so every file named is in
 // that directory.  The speed test is parsed but not run: it would time any frame count it gets.
 #include <fcntl.h>
 #include <unistd.h>
@@ -39,9 +39,10 @@ const std::vector<ScratchFile>& StartFiles() {
                 dib.SaveRaw(moro_fuzz::ScratchPath("c.raw").c_str(), 0);
             } else if (stem == "rgb-13x9") {
                 dib.SaveBmp(moro_fuzz::ScratchPath("d.bmp").c_str());
+                dib.SavePng(moro_fuzz::ScratchPath("e.png").c_str());
             }
         });
-        for (const char* name : {"a.bmp", "b.cpr", "c.raw", "d.bmp"}) keep(name);
+        for (const char* name : {"a.bmp", "b.cpr", "c.raw", "d.bmp", "e.png"}) keep(name);
         return made;
     }();
     return files;
@@ -80,6 +81,9 @@ void moro_fuzz::MakeSeeds(const std::string& dir) {
         "info|a.bmp",
         "info|b.cpr",
         "info|c.raw",
+        "info|e.png",
+        "convert|e.png|p.bmp",
+        "convert|a.bmp|p.png",
         "--help",
         "help|convert",
         "convert|a.bmp|x.cpr|--scale|30",
