@@ -12,6 +12,7 @@
 #include "dib/Dib.h"
 #include "dib/DibBounds.h"
 #include "platform/MessageBox.h"
+#include "tests/support/Snapshot.h"
 
 namespace moro_fuzz {
 
@@ -21,34 +22,14 @@ size_t g_nMessages = 0;
 
 // Everything of an image that a failed read must leave alone and two reads must agree on.
 struct Image {
-    std::vector<BYTE> block;
-    long long nBitsAt = -1, nPaletteAt = -1;
-    int nWidth, nHeight, nBitCount, nColors, nRowBytes, nImageSize;
+    moro_test::DibSnapshot snapshot;
     CPRHEADER header;
     bool operator==(const Image& other) const {
-        return block == other.block && nBitsAt == other.nBitsAt && nPaletteAt == other.nPaletteAt &&
-               nWidth == other.nWidth && nHeight == other.nHeight && nBitCount == other.nBitCount &&
-               nColors == other.nColors && nRowBytes == other.nRowBytes && nImageSize == other.nImageSize &&
-               std::memcmp(&header, &other.header, sizeof header) == 0;
+        return snapshot == other.snapshot && std::memcmp(&header, &other.header, sizeof header) == 0;
     }
 };
 
-Image Capture(const CDib& dib) {
-    Image image;
-    if (dib.m_lpBuf) {
-        image.block.assign(dib.m_lpBuf, dib.m_lpBuf + dib.m_dwBufSize);
-        image.nBitsAt = dib.m_lpBits ? dib.m_lpBits - dib.m_lpBuf : -1;
-        image.nPaletteAt = dib.m_lpPalette ? reinterpret_cast<const BYTE*>(dib.m_lpPalette) - dib.m_lpBuf : -1;
-    }
-    image.nWidth = dib.m_nWidth;
-    image.nHeight = dib.m_nHeight;
-    image.nBitCount = dib.m_nBitCount;
-    image.nColors = dib.m_nColors;
-    image.nRowBytes = dib.m_nRowBytes;
-    image.nImageSize = dib.m_nImageSize;
-    image.header = dib.m_cprHeader;
-    return image;
-}
+Image Capture(const CDib& dib) { return {moro_test::Snapshot(dib), dib.m_cprHeader}; }
 
 // What every operation of the library relies on in an image it holds.
 void CheckSound(const CDib& dib) {
@@ -145,14 +126,14 @@ void CheckReader(const uint8_t* data, size_t size, const Format& format) {
         if (format.write(fresh, again.c_str())) {
             MORO_FUZZ_CHECK(format.read(back, again.c_str()));
             CheckSound(back);
-            if (format.bExact) MORO_FUZZ_CHECK(Capture(back).block == loaded.block);
+            if (format.bExact) MORO_FUZZ_CHECK(Capture(back).snapshot.block == loaded.snapshot.block);
         }
     }
 
     std::string bmp = ScratchPath("saved.bmp");
     MORO_FUZZ_CHECK(fresh.SaveBmp(bmp.c_str()));
     MORO_FUZZ_CHECK(back.LoadBmp(bmp.c_str()));
-    MORO_FUZZ_CHECK(Capture(back).block == loaded.block);
+    MORO_FUZZ_CHECK(Capture(back).snapshot.block == loaded.snapshot.block);
 
     // An image the library wrote as CPR must always read back, with its size and depth.
     std::string cpr = ScratchPath("saved.cpr");
