@@ -1,7 +1,8 @@
 // moro-cli's command line.  The input is split at NUL bytes into the arguments and run as the
-// program runs them, in a scratch directory that holds one small file of each kind (a.bmp, d.bmp,
-// b.cpr, c.raw, e.png) and nothing else.  A '/' in an argument becomes '_', so every file named is in
-// that directory.  The speed test is parsed but not run: it would time any frame count it gets.
+// program runs them, in a scratch directory that holds one small file of each kind (a.bmp,
+// d.bmp, b.cpr, c.raw, e.png) and nothing else.  A '/' in an argument becomes '_', so every file
+// named is in that directory.  The speed test is parsed but not run: it would time any frame
+// count it is handed.
 #include <fcntl.h>
 #include <unistd.h>
 
