@@ -18,36 +18,6 @@
 namespace cipher {
 namespace {
 
-// ---- the scalar kernels ----
-
-void PrepareFrameScalar(const WORD params[256], void* consts) {
-    LaneRecip* lanes = static_cast<LaneRecip*>(consts);
-    for (int k = 0; k < 256; ++k) lanes[k] = MakeRecip(params[k]);
-}
-
-void SubstScalar(BYTE* data, size_t n, const BYTE sbox[256]) {
-    for (size_t i = 0; i < n; ++i) data[i] = sbox[data[i]];
-}
-
-void RunFrameScalar(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
-                    const BYTE* sbox) {
-    const LaneRecip* lanes = static_cast<const LaneRecip*>(consts);
-    for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes, X += kBlockWords) {
-        for (size_t k = 0; k < kBlockWords; ++k) {
-            WORD s = WORD(MapRecip(S[k], lanes[k]) ^ X[k]);
-            S[k] = s;
-            StoreWord(data + 2 * k, WORD(LoadWord(data + 2 * k) ^ s));
-        }
-        if (sbox) SubstScalar(data, kBlockBytes, sbox);
-    }
-}
-
-const Kernels kScalar = {PrepareFrameScalar, RunFrameScalar, SubstScalar, nullptr, nullptr, BuildSBoxCounting};
-
-static_assert(sizeof(LaneRecip) * 256 <= kFrameConstBytes);
-
-// ---- the perturbation schedule ----
-
 // For each future block, which positions are perturbed in it: a ring of 256-bit sets indexed by
 // block number.  A lane's next perturbation is at most its period ahead, so a ring at least as long
 // as the longest period never holds two blocks in one slot; a lane rescheduled exactly one ring
@@ -303,8 +273,6 @@ bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, c
     return true;
 }
 }  // namespace
-
-const Kernels& GetScalarKernels() { return kScalar; }
 }  // namespace cipher
 
 void EncryptSubst(KeyState& key, CDib& dib) {
