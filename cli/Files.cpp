@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/Options.h"
 #include "dib/Dib.h"
 
 namespace cli {
@@ -18,6 +19,27 @@ const char* ErrorText(int nError) {
         case DIB_ERR_PLANES: return "needs colour planes that cannot be made";
         default: return "failed";
     }
+}
+
+CLI::Validator ImageFileName() {
+    return CLI::Validator(
+        [](std::string& path) {
+            if (KindOf(path) == FileKind::Unknown)
+                throw CBadArgument("'" + path + "' is not a .bmp, .cpr, .raw, .png or .jpg file");
+            return std::string();
+        },
+        "", "ImageFile");
+}
+
+CLI::Validator WritableFileName() {
+    // JPEG is lossy: MORO reads it but writes its pictures losslessly.
+    return CLI::Validator(
+        [](std::string& path) {
+            if (KindOf(path) == FileKind::Jpeg)
+                throw CBadArgument("'" + path + "': MORO does not write JPEG files (.png keeps every pixel)");
+            return std::string();
+        },
+        "", "WritableFile");
 }
 
 bool LoadOrExplain(CDib& dib, const std::string& path, bool bNoHeader) {
