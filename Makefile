@@ -36,10 +36,11 @@ test: deps
 	@$(MAKE) test-sanitize
 
 # The whole suite in a second build tree under AddressSanitizer and UBSan, the fuzz targets'
-# seeds and regression inputs included; any report of theirs fails the test that made it.
+# seeds and regression inputs included; any report of theirs fails the test that made it.  clang
+# builds it: with the sanitizers it compiles several times faster than gcc.
 test-sanitize: deps
 	@rm -rf $(SANITIZE_BUILD)
-	@cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORO_SANITIZE=ON >/dev/null
+	@CC=clang CXX=clang++ cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORO_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	@cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
