@@ -8,8 +8,13 @@
 #include <immintrin.h>
 
 // Everything from here on may use AVX2; nothing after this line is shared with other files.
+// (clang, which builds the sanitizer and fuzz builds, takes it as a function attribute.)
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace cpr {
 namespace {
@@ -289,7 +294,11 @@ const Kernels* GetAvx2Kernels() { return &kAvx2; }
 
 }  // namespace cpr
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 
