@@ -53,11 +53,15 @@ size_t FollowUntilRepeat(uint32_t& x, const LaneRecip& map, size_t limit, CCycle
 
 void XorWord(BYTE* p, uint32_t s) { StoreWord(p, WORD(LoadWord(p) ^ s)); }
 
-// The remaining words all step the one lane `state`.
+// The remaining words all step the one lane `state`.  Without data (kData false) only the key
+// moves on.
+template <bool kData>
 void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words, CCycleScratch& sc) {
     uint32_t y = state;
     size_t mu = 0;
-    size_t n = FollowUntilRepeat(y, lane, words, sc, mu, [&](size_t t, uint32_t v) { XorWord(p + 2 * t, v); });
+    size_t n = FollowUntilRepeat(y, lane, words, sc, mu, [&](size_t t, uint32_t v) {
+        if constexpr (kData) XorWord(p + 2 * t, v);
+    });
     if (n == words) {
         state = WORD(y);
         return;
@@ -67,7 +71,7 @@ void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words,
     p += 2 * n;
     words -= n;
     state = cycle[(words - 1) % lambda];
-    if (lambda == 1 && cycle[0] == 0) return;  // collapsed to 0: the rest stays as it is
+    if (!kData || (lambda == 1 && cycle[0] == 0)) return;  // collapsed to 0: the rest stays as it is
     // Repeat the cycle into a run long enough for the XOR loop to stream.
     WORD run[4096];
     size_t runLen = lambda <= 4096 ? 4096 / lambda * lambda : 0;
@@ -81,16 +85,11 @@ void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words,
         done += len;
     }
 }
-}  // namespace
-}  // namespace cipher
 
-void EncryptStream(KeyState& key, CDib& dib) {
-    using namespace cipher;
-    BuildSBox(key.states, key.sbox);
-    if (!HasRows(dib)) return;
-    BYTE* p = dib.m_lpBits;
-    const size_t words = RowBytesTotal(dib) / 2;
-
+// Mode 1 over words at p, after its S-box is built; without data (kData false, p null) only the
+// key moves on, as far as the same number of words moves it.
+template <bool kData>
+void StreamPass(KeyState& key, BYTE* p, const size_t words) {
     LaneRecip lanes[256];
     for (int i = 0; i < 256; ++i) lanes[i] = MakeRecip(key.params[i]);
     const LaneRecip generator = MakeRecip(key.p0);
@@ -100,7 +99,7 @@ void EncryptStream(KeyState& key, CDib& dib) {
         int i = x & 0xFF;
         uint32_t s = MapRecip(states[i], lanes[i]);
         states[i] = s;
-        XorWord(p + 2 * n, s);
+        if constexpr (kData) XorWord(p + 2 * n, s);
     };
 
     // The tail and the first pass of the cycle, stepping the generator itself.
@@ -116,19 +115,22 @@ void EncryptStream(KeyState& key, CDib& dib) {
         if (lambda == 1) {
             int i = cycle[0] & 0xFF;
             WORD s = WORD(states[i]);
-            ReplaySingleLane(s, lanes[i], p + 2 * n, left, sc);
+            ReplaySingleLane<kData>(s, lanes[i], kData ? p + 2 * n : nullptr, left, sc);
             states[i] = s;
         } else {
             BYTE index[65536];
             for (size_t c = 0; c < lambda; ++c) index[c] = BYTE(cycle[c]);
-            BYTE* q = p + 2 * n;
+            BYTE* q = kData ? p + 2 * n : nullptr;
             for (size_t done = 0; done < left;) {
                 size_t len = std::min(lambda, left - done);
-                for (size_t c = 0; c < len; ++c, q += 2) {
+                for (size_t c = 0; c < len; ++c) {
                     int i = index[c];
                     uint32_t s = MapRecip(states[i], lanes[i]);
                     states[i] = s;
-                    XorWord(q, s);
+                    if constexpr (kData) {
+                        XorWord(q, s);
+                        q += 2;
+                    }
                 }
                 done += len;
             }
@@ -137,3 +139,22 @@ void EncryptStream(KeyState& key, CDib& dib) {
     key.x0 = WORD(x);
     for (int i = 0; i < 256; ++i) key.states[i] = WORD(states[i]);
 }
+}  // namespace
+
+void AdvanceStream(KeyState& key, size_t words) {
+    BuildSBox(key.states, key.sbox);
+    if (words) StreamPass<false>(key, nullptr, words);
+}
+}  // namespace cipher
+
+void EncryptStream(KeyState& key, CDib& dib) {
+    BuildSBox(key.states, key.sbox);
+    if (!cipher::HasRows(dib)) return;
+    cipher::StreamPass<true>(key, dib.m_lpBits, cipher::RowBytesTotal(dib) / 2);
+}
+
+void DecryptStream(KeyState& key, CDib& dib) {
+    // The key stream depends on the key alone, so the same XOR takes it off again.
+    EncryptStream(key, dib);
+}
+
