@@ -1,6 +1,4 @@
 // The steps of a run by name, and a run undone.
-#include <iterator>
-
 #include "cipher/Cipher.h"
 #include "cipher/Kernels.h"
 #include "cipher/Rows.h"
