@@ -17,8 +17,12 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Opens the window (it needs a display; without one it says so and fails).
-run: build
+# Opens the window.  The display is checked before anything is installed or built (without one,
+# one line says so at once), and only the window is built.
+run:
+	@scripts/run-moro --check-display
+	@$(MAKE) configure
+	@cmake --build $(BUILD) -j $(JOBS) --target moro
 	@scripts/run-moro $(BUILD)
 
 test: deps

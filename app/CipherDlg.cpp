@@ -1,21 +1,38 @@
 #include "app/CipherDlg.h"
 
-#include <cstdio>
 #include <ctime>
+#include <vector>
 
 #include "app/AboutDlg.h"
-#include "app/SpeedTestDlg.h"
+#include "app/WindowTexts.h"
 #include "platform/Rand.h"
 
 namespace {
-const char kBmpFilter[] = "Bmp Files(*.bmp)|*.bmp|All Files(*.*)|*.*||";
 constexpr int kDisplaySize = 256;
+
+// The window's context menu after its separator.
+const CCipherDlg::MenuEntry kMenuEntries[] = {
+    {IDM_ABOUTBOX, res::String(IDS_ABOUTBOX), &CCipherDlg::OnAbout},
+};
+
+const ACCEL kAccelerators[] = {
+    {FVIRTKEY | FCONTROL, 'O', IDC_LOAD},
+    {FVIRTKEY | FCONTROL, 'S', IDC_SAVE},
+    {FVIRTKEY | FCONTROL, 'E', IDC_ENCRYPT},
+};
+
+bool IsIdentity(const BYTE (&sbox)[256]) {
+    for (int i = 0; i < 256; ++i)
+        if (sbox[i] != i) return false;
+    return true;
+}
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CCipherDlg, CDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
+    ON_WM_DROPFILES()
     ON_BN_CLICKED(IDC_LOAD, OnLoadImage)
     ON_BN_CLICKED(IDC_SAVE, OnSaveImage)
     ON_BN_CLICKED(IDC_ENCRYPT, OnEncrypt)
@@ -27,7 +44,10 @@ BEGIN_MESSAGE_MAP(CCipherDlg, CDialog)
 END_MESSAGE_MAP()
 
 CCipherDlg::CCipherDlg(CWnd* pParent)
-    : CDialog(res::Dialog(IDD), pParent), m_nShow(-1), m_hIcon(AfxGetApp()->LoadIcon(res::Icon(IDR_MAINFRAME))) {}
+    : CDialog(res::Dialog(IDD), pParent),
+      m_nShow(-1),
+      m_hIcon(AfxGetApp()->LoadIcon(res::Icon(IDR_MAINFRAME))),
+      m_strFolder(".") {}
 
 CCipherDlg::~CCipherDlg() = default;
 
@@ -41,10 +61,12 @@ BOOL CCipherDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAboutMenu = res::String(IDS_ABOUTBOX);
-        if (!strAboutMenu.IsEmpty()) {
-            pSysMenu->AppendMenu(MF_SEPARATOR);
-            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
+        bool bSeparated = false;
+        for (const MenuEntry& entry : kMenuEntries) {
+            if (!entry.lpszText || !*entry.lpszText) continue;
+            if (!bSeparated) pSysMenu->AppendMenu(MF_SEPARATOR);
+            bSeparated = true;
+            pSysMenu->AppendMenu(MF_STRING, entry.nCommand, entry.lpszText);
         }
     }
     SetIcon(m_hIcon, TRUE);
@@ -60,16 +82,24 @@ BOOL CCipherDlg::OnInitDialog() {
     GetDlgItem(IDC_SHOW_ORIGINAL)->EnableWindow(FALSE);
     GetDlgItem(IDC_SHOW_CIPHER)->EnableWindow(FALSE);
     InitKey(m_key);
+    SetAccelerators(kAccelerators, int(sizeof kAccelerators / sizeof kAccelerators[0]));
+    DragAcceptFiles(TRUE);
     return TRUE;
 }
 
 void CCipherDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg dlgAbout;
-        dlgAbout.DoModal();
-    } else {
-        CDialog::OnSysCommand(nID, lParam);
+    for (const MenuEntry& entry : kMenuEntries) {
+        if ((nID & 0xFFF0) == entry.nCommand) {
+            (this->*entry.pfnRun)();
+            return;
+        }
     }
+    CDialog::OnSysCommand(nID, lParam);
+}
+
+void CCipherDlg::OnAbout() {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
 }
 
 void CCipherDlg::OnPaint() {
@@ -104,27 +134,10 @@ void CCipherDlg::RedrawImage() {
     ReleaseDC(pDC);
 }
 
-void CCipherDlg::OnLoadImage() {
-    CFileDialog dlg(TRUE, "bmp", nullptr, 0, kBmpFilter, this);
-    dlg.m_ofn.lpstrInitialDir = ".";
-    if (dlg.DoModal() == IDCANCEL) return;
-    // A failed load has shown its message; the image then is whatever the object holds.
-    m_dibOriginal.LoadBmp(dlg.GetPathName());
-    m_dibCipher.Copy(m_dibOriginal);
-    m_nShow = 0;
-    UpdateData(FALSE);
-    RedrawImage();
-    GetDlgItem(IDC_SHOW_ORIGINAL)->EnableWindow(TRUE);
-    GetDlgItem(IDC_SHOW_CIPHER)->EnableWindow(TRUE);
-}
-
-void CCipherDlg::OnSaveImage() {
-    CFileDialog dlg(FALSE, "bmp", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kBmpFilter, this);
-    dlg.m_ofn.lpstrInitialDir = ".";
-    if (dlg.DoModal() == IDCANCEL) return;
-    UpdateData(TRUE);
-    if (m_nShow == 0) m_dibOriginal.SaveBmp(dlg.GetPathName());
-    else if (m_nShow == 1) m_dibCipher.SaveBmp(dlg.GetPathName());
+CDib* CCipherDlg::SelectedImage() {
+    if (m_nShow == 0) return &m_dibOriginal;
+    if (m_nShow == 1) return &m_dibCipher;
+    return nullptr;
 }
 
 void CCipherDlg::OnShowChanged() {
@@ -132,34 +145,24 @@ void CCipherDlg::OnShowChanged() {
     RedrawImage();
 }
 
-void CCipherDlg::OnEncrypt() {
-    EncryptStream(m_key, m_dibCipher);
+void CCipherDlg::Encrypt(void (*pfnMode)(KeyState&, CDib&), const char* lpszUnchanged) {
+    std::vector<BYTE> before;
+    if (m_dibCipher.IsValid()) before.assign(m_dibCipher.m_lpBits, m_dibCipher.m_lpBits + m_dibCipher.m_nImageSize);
+    pfnMode(m_key, m_dibCipher);
     m_nShow = 1;
     UpdateData(FALSE);
     RedrawImage();
+    // A random key stream leaves one byte in 256 as it was; a degenerate key leaves whole
+    // stretches, and the picture is then plainly readable.
+    size_t nSame = 0;
+    for (size_t i = 0; i < before.size(); ++i) nSame += before[i] == m_dibCipher.m_lpBits[i];
+    if (!before.empty() && nSame * 2 > before.size()) MessageBox(lpszUnchanged, nullptr, MB_ICONEXCLAMATION);
 }
 
+void CCipherDlg::OnEncrypt() { Encrypt(EncryptStream, texts::kDegenerateKey); }
+
 void CCipherDlg::OnEncrypt2() {
-    EncryptSubst(m_key, m_dibCipher);
-    m_nShow = 1;
-    UpdateData(FALSE);
-    RedrawImage();
+    Encrypt(EncryptSubst, IsIdentity(m_key.sbox) ? texts::kNoSBoxYet : texts::kDegenerateKey);
 }
 
 void CCipherDlg::OnInitKey() { InitKey(m_key); }
-
-void CCipherDlg::OnSpeedTest() {
-    CSpeedTestDlg dlg(this);
-    if (dlg.DoModal() == IDCANCEL) return;
-    bool bStreamOnly = dlg.m_nTestType != 0;
-    UINT nFrames = dlg.m_nFrames;
-    double dSpeed;
-    {
-        // The window is blocked for the whole measurement.
-        CWaitCursor wait;
-        dSpeed = MeasureSpeed(m_key, m_dibCipher, bStreamOnly, nFrames);
-    }
-    char szText[128];
-    std::snprintf(szText, sizeof szText, "The average encryption speed is about %g Mbps.", dSpeed);
-    MessageBox(szText, nullptr, MB_OK);
-}

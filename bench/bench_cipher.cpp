@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/MedianTable.h"
 #include "cipher/Cipher.h"
 #include "cipher/Isa.h"
 #include "cipher/reference/Literal.h"
@@ -97,48 +98,14 @@ void Run(benchmark::State& state, Operation op, const ImageSize* size, const cha
                                                 benchmark::Counter::kIsRate, benchmark::Counter::kIs1024);
 }
 
-// Collects the medians for the closing table while printing as usual.
-class CTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
-            if (!median && !single) continue;
-            std::string name = run.run_name.function_name;
-            auto mbps = run.counters.find("Mbps");
-            m_results[name] = mbps != run.counters.end() ? double(mbps->second)
-                                                         : run.GetAdjustedRealTime();  // in the run's unit, us
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    const std::map<std::string, double>& Results() const { return m_results; }
-
-private:
-    std::map<std::string, double> m_results;
-};
-
 std::string Name(Operation op, const ImageSize* size, const char* form) {
     return std::string(kOperationNames[op]) + "/" + (size ? size->name : "-") + "/" + form;
 }
 
-// An unoptimised or sanitised build slows the fast forms far more than the literal ones (the plain
-// C++ kernel comes out below 2x instead of about 3x): its ratios say nothing about the program.
-#if !defined(__OPTIMIZE__) || defined(__SANITIZE_ADDRESS__)
-constexpr const char* kBuildWarning =
-    "WARNING: not an optimised build (or built with sanitizers); these ratios do not describe the "
-    "program.  Measure a RelWithDebInfo build.\n";
-#else
-constexpr const char* kBuildWarning = nullptr;
-#endif
-
-void PrintTable(const std::map<std::string, double>& results, const std::vector<const char*>& kernels) {
-    auto find = [&](const std::string& name) {
-        auto it = results.find(name);
-        return it == results.end() ? -1.0 : it->second;
-    };
+void PrintTable(const moro_bench::CMedianReporter& results, const std::vector<const char*>& kernels) {
+    auto find = [&](const std::string& name) { return results.Find(name); };
     std::printf("\nMedians; fast/literal is the ratio in this run (for BuildSBox, times in us).\n");
-    if (kBuildWarning) std::printf("%s", kBuildWarning);
+    if (moro_bench::kBuildWarning) std::printf("%s", moro_bench::kBuildWarning);
     std::printf("\n");
     std::printf("| operation | image | literal |");
     for (const char* k : kernels) std::printf(" %s | x |", k);
@@ -171,16 +138,7 @@ void PrintTable(const std::map<std::string, double>& results, const std::vector<
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> args(argv, argv + argc);
-    static char reps[] = "--benchmark_repetitions=5";
-    static char aggregates[] = "--benchmark_report_aggregates_only=true";
-    if (argc == 1) {
-        args.push_back(reps);
-        args.push_back(aggregates);
-    }
-    int n = int(args.size());
-    benchmark::Initialize(&n, args.data());
-    if (kBuildWarning) std::fprintf(stderr, "%s", kBuildWarning);
+    moro_bench::Initialize(argc, argv);
 
     std::vector<const char*> kernels;
     for (CipherIsa isa : {CIPHER_ISA_AVX512, CIPHER_ISA_AVX2, CIPHER_ISA_SCALAR})
@@ -199,9 +157,9 @@ int main(int argc, char** argv) {
             if (op == SBOX) break;
         }
     }
-    CTableReporter reporter;
+    moro_bench::CMedianReporter reporter("Mbps");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintTable(reporter.Results(), kernels);
+    PrintTable(reporter, kernels);
     SetCipherIsa(GetBestCipherIsa());
     benchmark::Shutdown();
     return 0;

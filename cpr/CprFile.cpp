@@ -9,11 +9,23 @@
 #include <cstring>
 #include <vector>
 
+#include "cpr/Codec.h"
 #include "dib/Dib.h"
 
 namespace {
 
 constexpr BYTE kColourGrey = 0, kColourOneStream = 1, kColourPlanes = 2;
+
+// Zeroes what a decoded plane of W samples by H rows did not receive: the blocks from nDone on,
+// the columns right of the last whole block and the rows below the last whole row of blocks.
+void ZeroUndecoded(BYTE* lpRows, long long W, size_t nRowStride, long long H, long long nDone) {
+    long long nPerRow = W / 8, nBlockRows = H / 8;
+    for (long long r = 0; r < H; ++r) {
+        long long nDoneInRow = 0;
+        if (r < 8 * nBlockRows) nDoneInRow = std::clamp(nDone - (r / 8) * nPerRow, 0LL, nPerRow);
+        std::memset(lpRows + size_t(r) * nRowStride + 8 * nDoneInRow, 0, size_t(W - 8 * nDoneInRow));
+    }
+}
 
 // Repairs a date stamp that cannot be a creation date, against today.
 void RepairDate(CPRHEADER& h) {
@@ -46,27 +58,26 @@ BOOL CDib::AllocPlanes() {
     free(m_pRedPlane);
     free(m_pGreenPlane);
     free(m_pBluePlane);
-    // Zeroed: a load merges the planes back whole, and samples its streams do not deliver
-    // (beyond the last whole block, or after a stream ends early) must come out as zero, not
-    // as whatever the memory held.
+    // Zeroed, so that planes a caller decodes into and merges show zero where no stream reached.
     size_t n = size_t(m_nWidth) * size_t(m_nHeight);
     m_pRedPlane = AllocWork<BYTE>(n);
     m_pGreenPlane = AllocWork<BYTE>(n);
     m_pBluePlane = AllocWork<BYTE>(n);
-    return m_pRedPlane && m_pGreenPlane && m_pBluePlane;
+    m_nPlaneBytes = m_pRedPlane && m_pGreenPlane && m_pBluePlane ? n : 0;
+    return m_nPlaneBytes != 0;
 }
 
 BOOL CDib::SplitPlanes() {
     if (m_nBitCount != 24 || !m_lpBits) return FALSE;
-    if (!AllocPlanes()) return FALSE;
+    // Planes of this size from an earlier split are overwritten whole rather than made anew.
+    size_t n = size_t(m_nWidth) * size_t(m_nHeight);
+    bool bKeep = m_pRedPlane && m_pGreenPlane && m_pBluePlane && m_nPlaneBytes == n && n > 0;
+    if (!bKeep && !AllocPlanes()) return FALSE;
+    const cpr::Kernels& kernels = cpr::ActiveKernels();
     for (int r = 0; r < m_nHeight; ++r) {
-        const BYTE* row = StoredRow(r);
         size_t at = size_t(r) * size_t(m_nWidth);
-        for (int x = 0; x < m_nWidth; ++x) {
-            m_pBluePlane[at + x] = row[3 * x];
-            m_pGreenPlane[at + x] = row[3 * x + 1];
-            m_pRedPlane[at + x] = row[3 * x + 2];
-        }
+        // Pixels are stored blue, green, red.
+        kernels.Deinterleave3(StoredRow(r), m_pBluePlane + at, m_pGreenPlane + at, m_pRedPlane + at, size_t(m_nWidth));
     }
     return TRUE;
 }
@@ -152,24 +163,24 @@ BOOL CDib::SaveCpr(const char* lpszPath, short nScale, BOOL bColor) {
     return TRUE;
 }
 
-BOOL CDib::ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength) {
-    // Lengths are believed only as far as the buffer or the file can hold them; the buffer grows
-    // for a stream longer than the image (small scales on busy pictures make those), and bytes a
-    // short file does not deliver are zero.
+BOOL CDib::ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength, size_t nAt) {
+    // Lengths are believed only as far as the image or the file can hold them: a stream can be
+    // longer than the image (small scales on busy pictures make those), and bytes a short file
+    // does not deliver are zero, never an earlier stream's.
     ULONGLONG nLeft = file.GetLength() - std::min(file.GetLength(), file.GetPosition());
-    size_t nHave = loaded.code_stream ? HeapSize(loaded.m_hHeap, 0, loaded.code_stream) : 0;
-    if (nHave == size_t(-1)) nHave = 0;
-    if (nLength > std::max<ULONGLONG>(nHave, nLeft) || nLength > ULONGLONG(INT_MAX))
+    if (nLength > std::max<ULONGLONG>(ULONGLONG(loaded.m_nImageSize), nLeft) || nLength > ULONGLONG(INT_MAX) ||
+        nAt + nLength > size_t(INT_MAX))
         return ReportError(DibMsg::CprReadFailed);
-    if (nLength > nHave) {
-        void* p = HeapReAlloc(loaded.m_hHeap, HEAP_ZERO_MEMORY, loaded.code_stream, size_t(nLength));
+    size_t nHave = loaded.code_stream ? HeapSize(loaded.m_hHeap, 0, loaded.code_stream) : 0;
+    if (nHave == size_t(-1) || nAt + nLength > nHave) {
+        // Not zero-filled: the file fills it.
+        void* p = HeapReAlloc(loaded.m_hHeap, 0, loaded.code_stream, nAt + size_t(nLength));
         if (!p) return ReportError(DibMsg::NoCodeMemoryLoad);
         loaded.code_stream = static_cast<BYTE*>(p);
-        nHave = size_t(nLength);
     }
-    std::memset(loaded.code_stream, 0, nHave);
     loaded.m_nCodeLen = int(nLength);
-    file.Read(loaded.code_stream, UINT(nLength));
+    UINT nRead = file.Read(loaded.code_stream + nAt, UINT(nLength));
+    std::memset(loaded.code_stream + nAt + nRead, 0, size_t(nLength) - nRead);
     return TRUE;
 }
 
@@ -189,30 +200,68 @@ BOOL CDib::ReadCprFile(CFile& file, CDib& loaded) {
     loaded.m_cprHeader = header;
     RepairDate(loaded.m_cprHeader);
     if (header.wWidth <= 0 || header.wHeight <= 0) return ReportError(DibMsg::CprBadSize);
-    if (!loaded.Create(header.wWidth, header.wHeight, nDepth, nullptr, 0)) {
+    // The decoder writes every sample of the image (what no stream delivers is zeroed here), so
+    // the image is not zero-filled first, and its code buffer grows to the streams' length only.
+    if (!loaded.CreateForDecoding(header.wWidth, header.wHeight, nDepth)) {
         m_nError = loaded.m_nError;
         return FALSE;
     }
     // Create stamps nothing: the file's header, with its date repaired, is the image's.
     if (nDepth == 8 || tag[3] != kColourPlanes) {
-        if (!ReadCodeStream(file, loaded, loaded.m_cprHeader.dwCodeLen)) return FALSE;
-        loaded.DecodePlane(0);
+        if (!ReadCodeStream(file, loaded, loaded.m_cprHeader.dwCodeLen, 0)) return FALSE;
+        long long nDone = 0;
+        loaded.DecodePlaneTo(loaded.m_lpBits, loaded.m_nRowBytes, size_t(loaded.m_nRowBytes), nDone);
+        ZeroUndecoded(loaded.m_lpBits, loaded.m_nRowBytes, size_t(loaded.m_nRowBytes), loaded.m_nHeight, nDone);
         return TRUE;
     }
-    if (!loaded.AllocPlanes()) {
-        m_nError = DIB_ERR_MEMORY;
-        return FALSE;
-    }
-    for (BYTE plane = 1; plane <= 3; ++plane) {
+    // The three streams, one after the other in the buffer.
+    size_t nAt[4] = {0, 0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
         DWORD dwLen = 0;
         file.Read(&dwLen, 4);
-        if (!ReadCodeStream(file, loaded, dwLen)) return FALSE;
-        loaded.DecodePlane(plane);
+        if (!ReadCodeStream(file, loaded, dwLen, nAt[c])) return FALSE;
+        nAt[c + 1] = nAt[c] + dwLen;
     }
-    if (!loaded.MergePlanes()) {
-        m_nError = DIB_ERR_PLANES;
+    if (!loaded.DecodeColourPlanes(nAt)) {
+        m_nError = loaded.m_nError;
         return FALSE;
     }
+    return TRUE;
+}
+
+BOOL CDib::DecodeColourPlanes(const size_t nAt[4]) {
+    // The three planes are decoded side by side, a row of blocks of each at a time, and
+    // interleaved into the pixels (blue, green, red) from a working area of three such rows:
+    // no colour planes are made.
+    long long W = m_nWidth, H = m_nHeight;  // the header's height, which made the image
+    cpr::DecodeTable dc, ac;
+    StartDecoding(W, H, dc, ac);
+    cpr::PlaneDecoder dec[3];
+    for (int c = 0; c < 3; ++c) dec[c].Begin(code_stream + nAt[c], (long long)(nAt[c + 1] - nAt[c]), W, H, m_wQuant, dc, ac);
+    size_t nBand = size_t(8) * size_t(W);
+    BYTE* lpBand = AllocWork<BYTE>(3 * nBand);
+    if (!lpBand) return FALSE;  // m_nError is 4
+    const cpr::Kernels& kernels = cpr::ActiveKernels();
+    size_t nPixelBytes = size_t(3) * size_t(W);
+    for (long long row = 0; row < H; row += 8) {
+        for (int c = 0; c < 3; ++c) {
+            BYTE* band = lpBand + c * nBand;
+            long long nStored = 0;
+            if (row + 8 <= H && dec[c].status == cpr::PlaneDecoder::MORE) nStored = dec[c].DecodeRow(band, size_t(W));
+            for (int k = 0; k < 8; ++k) std::memset(band + k * size_t(W) + 8 * nStored, 0, size_t(W - 8 * nStored));
+        }
+        for (long long r = row; r < std::min(row + 8, H); ++r) {
+            size_t k = size_t(r - row) * size_t(W);
+            BYTE* pixels = StoredRow(int(r));
+            // Blue is the third stream, red the first.
+            kernels.Interleave3(lpBand + 2 * nBand + k, lpBand + nBand + k, lpBand + k, pixels, size_t(W));
+            std::memset(pixels + nPixelBytes, 0, size_t(m_nRowBytes) - nPixelBytes);
+        }
+    }
+    free(lpBand);
+    m_nBitPos = dec[2].br.BitPos();
+    m_nLastDC = dec[2].nLastDC;
+    if (dec[2].status != cpr::PlaneDecoder::RAN_OUT) std::memset(code_stream, 0, size_t(m_nCodeLimit));
     return TRUE;
 }
 

@@ -1,17 +1,34 @@
-// The numeric core of the CPR codec: quantiser table, integer 8 x 8 forward and inverse DCT
-// (13-bit fixed-point constants), quantisation and the zigzag order.  Everything works in place
-// on the object's codec arrays.
+// The numeric core of the CPR codec: the quantiser table, and the members that transform and
+// quantise one block in the object's codec arrays through the kernels of the instruction-set
+// choice.  The plain C++ kernels live here too: the forward transform in 32 bits, the quantiser
+// as a reciprocal multiply, the inverse transform in 64 bits with each result wrapped to 32 (a
+// file's coefficients can be anything).
 #include <cstdint>
+#include <cstring>
 
+#include "cpr/Codec.h"
 #include "cpr/CprTables.h"
 #include "dib/Dib.h"
 
-void CDib::BuildQuantTable(short nScale) {
-    WORD s = WORD(nScale);
+namespace cpr {
+
+const BYTE kNaturalOrder[64] = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+    12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+    35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63,
+};
+
+bool MakeQuantTable(const WORD quant[64], QuantTable& t) {
     for (int n = 0; n < 64; ++n) {
-        WORD p = WORD(kCprBaseQuant[n] * s);
-        m_wQuant[n] = WORD(p / 50.0 + 0.5);
+        uint32_t q = quant[n];
+        if (q == 0) return false;
+        t.step[n] = int32_t(q);
+        t.divisor[n] = int32_t(2 * q);
+        t.recip[n] = float(1.0 / (2.0 * q));
+        t.mul[n] = ((uint64_t(1) << 40) + 2 * q - 1) / (2 * q);
     }
+    return true;
 }
 
 namespace {
@@ -22,112 +39,144 @@ void ForwardPass(int* d, int stride, bool bFirstPass) {
     int t1 = d[stride] + d[6 * stride], t6 = d[stride] - d[6 * stride];
     int t2 = d[2 * stride] + d[5 * stride], t5 = d[2 * stride] - d[5 * stride];
     int t3 = d[3 * stride] + d[4 * stride], t4 = d[3 * stride] - d[4 * stride];
-
     int t10 = t0 + t3, t13 = t0 - t3, t11 = t1 + t2, t12 = t1 - t2;
-    int e0 = t10 + t11, e4 = t10 - t11;
     int z1 = (t12 + t13) * 4433;
-    int e2 = z1 + t13 * 6270;
-    int e6 = z1 - t12 * 15137;
-
-    z1 = t4 + t7;
-    int z2 = t5 + t6, z3 = t4 + t6, z4 = t5 + t7;
-    int z5 = (z3 + z4) * 9633;
-    t4 *= 2446;
-    t5 *= 16819;
-    t6 *= 25172;
-    t7 *= 12299;
-    z1 *= -7373;
-    z2 *= -20995;
-    z3 *= -16069;
-    z4 *= -3196;
-    z3 += z5;
-    z4 += z5;
-    int o7 = t4 + z1 + z3, o5 = t5 + z2 + z4, o3 = t6 + z2 + z3, o1 = t7 + z1 + z4;
-
+    int e[8];
+    e[0] = t10 + t11;
+    e[4] = t10 - t11;
+    e[2] = z1 + t13 * 6270;
+    e[6] = z1 - t12 * 15137;
+    int z5 = (t4 + t6 + t5 + t7) * 9633;
+    int z3 = (t4 + t6) * -16069 + z5, z4 = (t5 + t7) * -3196 + z5;
+    int zz1 = (t4 + t7) * -7373, zz2 = (t5 + t6) * -20995;
+    e[7] = t4 * 2446 + zz1 + z3;
+    e[5] = t5 * 16819 + zz2 + z4;
+    e[3] = t6 * 25172 + zz2 + z3;
+    e[1] = t7 * 12299 + zz1 + z4;
     if (bFirstPass) {
-        d[0] = e0 << 2;
-        d[4 * stride] = e4 << 2;
-        d[stride] = (o1 + 1024) >> 11;
-        d[2 * stride] = (e2 + 1024) >> 11;
-        d[3 * stride] = (o3 + 1024) >> 11;
-        d[5 * stride] = (o5 + 1024) >> 11;
-        d[6 * stride] = (e6 + 1024) >> 11;
-        d[7 * stride] = (o7 + 1024) >> 11;
+        d[0] = e[0] << 2;
+        d[4 * stride] = e[4] << 2;
+        for (int k : {1, 2, 3, 5, 6, 7}) d[k * stride] = (e[k] + 1024) >> 11;
     } else {
-        d[0] = (e0 + 16) >> 5;
-        d[4 * stride] = (e4 + 16) >> 5;
-        d[stride] = (o1 + 131072) >> 18;
-        d[2 * stride] = (e2 + 131072) >> 18;
-        d[3 * stride] = (o3 + 131072) >> 18;
-        d[5 * stride] = (o5 + 131072) >> 18;
-        d[6 * stride] = (e6 + 131072) >> 18;
-        d[7 * stride] = (o7 + 131072) >> 18;
+        d[0] = (e[0] + 16) >> 5;
+        d[4 * stride] = (e[4] + 16) >> 5;
+        for (int k : {1, 2, 3, 5, 6, 7}) d[k * stride] = (e[k] + 131072) >> 18;
     }
 }
 
-// One pass of the inverse transform.  Coefficients come from a file, so the arithmetic is done
-// in 64 bits and each result wraps to 32 bits: for every stream the coder makes this is the same
-// as 32-bit arithmetic, and a hostile stream cannot overflow a signed value.
-int Wrap(int64_t v) { return int(int32_t(uint32_t(uint64_t(v)))); }
-
-void InversePass(int* x, int stride, bool bFirstPass) {
-    int64_t x0 = x[0], x1 = x[stride], x2 = x[2 * stride], x3 = x[3 * stride];
-    int64_t x4 = x[4 * stride], x5 = x[5 * stride], x6 = x[6 * stride], x7 = x[7 * stride];
-    int shift = bFirstPass ? 11 : 18;
-    int64_t round = int64_t(1) << (shift - 1);
-    if ((x1 | x2 | x3 | x4 | x5 | x6 | x7) == 0) {
-        int dc = bFirstPass ? Wrap(x0 * 4) : Wrap((x0 + 16) >> 5);
-        for (int k = 0; k < 8; ++k) x[k * stride] = dc;
-        return;
-    }
-    int64_t z1 = (x2 + x6) * 4433;
-    int64_t t2 = z1 + x6 * -15137;
-    int64_t t3 = z1 + x2 * 6270;
-    int64_t t0 = (x0 + x4) * 8192;
-    int64_t t1 = (x0 - x4) * 8192;
-    int64_t t10 = t0 + t3, t13 = t0 - t3, t11 = t1 + t2, t12 = t1 - t2;
-
-    int64_t a0 = x7, a1 = x5, a2 = x3, a3 = x1;
-    z1 = a0 + a3;
-    int64_t z2 = a1 + a2, z3 = a0 + a2, z4 = a1 + a3;
-    int64_t z5 = (z3 + z4) * 9633;
-    a0 *= 2446;
-    a1 *= 16819;
-    a2 *= 25172;
-    a3 *= 12299;
-    z1 *= -7373;
-    z2 *= -20995;
-    z3 *= -16069;
-    z4 *= -3196;
-    z3 += z5;
-    z4 += z5;
-    a0 += z1 + z3;
-    a1 += z2 + z4;
-    a2 += z2 + z3;
-    a3 += z1 + z4;
-
-    x[0] = Wrap((t10 + a3 + round) >> shift);
-    x[7 * stride] = Wrap((t10 - a3 + round) >> shift);
-    x[stride] = Wrap((t11 + a2 + round) >> shift);
-    x[6 * stride] = Wrap((t11 - a2 + round) >> shift);
-    x[2 * stride] = Wrap((t12 + a1 + round) >> shift);
-    x[5 * stride] = Wrap((t12 - a1 + round) >> shift);
-    x[3 * stride] = Wrap((t13 + a0 + round) >> shift);
-    x[4 * stride] = Wrap((t13 - a0 + round) >> shift);
+void ForwardDctScalar(int block[64]) {
+    for (int row = 0; row < 8; ++row) ForwardPass(block + 8 * row, 1, true);
+    for (int col = 0; col < 8; ++col) ForwardPass(block + col, 8, false);
 }
+
+
+uint64_t QuantizeScalar(const int block[64], const QuantTable& t, short out[64]) {
+    uint64_t mask = 0;
+    for (int n = 0; n < 64; ++n) {
+        int r = QuantizeOne(block[n], t, n);
+        out[n] = short(r);
+        mask |= uint64_t(r != 0) << n;
+    }
+    return mask;
+}
+
+// One pass of the inverse transform in 64 bits, exact for any input; results wrap to 32 bits.
+void InversePass(int* x, int stride, int shift) {
+    using T = int64_t;
+    T x0 = x[0], x1 = x[stride], x2 = x[2 * stride], x3 = x[3 * stride];
+    T x4 = x[4 * stride], x5 = x[5 * stride], x6 = x[6 * stride], x7 = x[7 * stride];
+    T round = T(1) << (shift - 1);
+    T z1 = (x2 + x6) * 4433;
+    T t2 = z1 - x6 * 15137, t3 = z1 + x2 * 6270;
+    T t0 = (x0 + x4) * 8192, t1 = (x0 - x4) * 8192;
+    T t10 = t0 + t3 + round, t13 = t0 - t3 + round, t11 = t1 + t2 + round, t12 = t1 - t2 + round;
+    T z5 = (x7 + x3 + x5 + x1) * 9633;
+    T z3 = (x7 + x3) * -16069 + z5, z4 = (x5 + x1) * -3196 + z5;
+    T zz1 = (x7 + x1) * -7373, zz2 = (x5 + x3) * -20995;
+    T a0 = x7 * 2446 + zz1 + z3, a1 = x5 * 16819 + zz2 + z4;
+    T a2 = x3 * 25172 + zz2 + z3, a3 = x1 * 12299 + zz1 + z4;
+    auto wrap = [](T v) { return int(int32_t(uint32_t(uint64_t(int64_t(v))))); };
+    x[0] = wrap((t10 + a3) >> shift);
+    x[7 * stride] = wrap((t10 - a3) >> shift);
+    x[stride] = wrap((t11 + a2) >> shift);
+    x[6 * stride] = wrap((t11 - a2) >> shift);
+    x[2 * stride] = wrap((t12 + a1) >> shift);
+    x[5 * stride] = wrap((t12 - a1) >> shift);
+    x[3 * stride] = wrap((t13 + a0) >> shift);
+    x[4 * stride] = wrap((t13 - a0) >> shift);
+}
+
+void InverseDctScalar(int coef[64]) {
+    for (int row = 0; row < 8; ++row) InversePass(coef + 8 * row, 1, 11);
+    for (int col = 0; col < 8; ++col) InversePass(coef + col, 8, 18);
+}
+
+void InverseStoreScalar(int coef[64], BYTE* dst, size_t stride) {
+    InverseDctScalar(coef);
+    for (int k = 0; k < 8; ++k)
+        for (int l = 0; l < 8; ++l) dst[k * stride + l] = SampleOf(coef[8 * k + l]);
+    std::memset(coef, 0, 64 * sizeof(int));
+}
+
+void Interleave3Scalar(const BYTE* c0, const BYTE* c1, const BYTE* c2, BYTE* dst, size_t n) {
+    for (size_t i = 0; i < n; ++i, dst += 3) {
+        dst[0] = c0[i];
+        dst[1] = c1[i];
+        dst[2] = c2[i];
+    }
+}
+
+uint64_t ForwardQuantizeScalar(const BYTE* src, size_t stride, const QuantTable& t, short out[64]) {
+    int block[64];
+    for (int k = 0; k < 8; ++k)
+        for (int l = 0; l < 8; ++l) block[8 * k + l] = int(src[k * stride + l]) - 128;
+    ForwardDctScalar(block);
+    return QuantizeScalar(block, t, out);
+}
+
+void Deinterleave3Scalar(const BYTE* src, BYTE* c0, BYTE* c1, BYTE* c2, size_t n) {
+    for (size_t i = 0; i < n; ++i, src += 3) {
+        c0[i] = src[0];
+        c1[i] = src[1];
+        c2[i] = src[2];
+    }
+}
+
+const Kernels kScalar = {ForwardQuantizeScalar, ForwardDctScalar, QuantizeScalar, InverseDctScalar,
+                         InverseStoreScalar, Interleave3Scalar, Deinterleave3Scalar};
 
 }  // namespace
 
-void CDib::ForwardDCT() {
-    for (int row = 0; row < 8; ++row) ForwardPass(m_nBlock + 8 * row, 1, true);
-    for (int col = 0; col < 8; ++col) ForwardPass(m_nBlock + col, 8, false);
+const Kernels& GetScalarKernels() { return kScalar; }
+
+}  // namespace cpr
+
+void CDib::BuildQuantTable(short nScale) {
+    WORD s = WORD(nScale);
+    for (int n = 0; n < 64; ++n) {
+        WORD p = WORD(kCprBaseQuant[n] * s);
+        m_wQuant[n] = WORD(p / 50.0 + 0.5);
+    }
 }
 
+void CDib::ForwardDCT() { cpr::ActiveKernels().ForwardDct(m_nBlock); }
+
 void CDib::Quantize(const WORD* lpTable) {
-    for (int n = 0; n < 64; ++n) {
-        double v = double(m_nBlock[n]) / double(lpTable[n]);
-        m_nQuantized[n] = m_nBlock[n] >= 0 ? int(v + 0.5) : int(v - 0.5);
+    cpr::QuantTable table;
+    bool bInRange = cpr::MakeQuantTable(lpTable, table);
+    for (int n = 0; n < 64 && bInRange; ++n)
+        bInRange = m_nBlock[n] >= -cpr::kQuantMaxAbs && m_nBlock[n] <= cpr::kQuantMaxAbs;
+    if (!bInRange) {
+        // Values no transform of samples makes, or a zero step: the division itself.
+        for (int n = 0; n < 64; ++n) {
+            double v = double(m_nBlock[n]) / double(lpTable[n]);
+            m_nQuantized[n] = m_nBlock[n] >= 0 ? int(v + 0.5) : int(v - 0.5);
+        }
+        return;
     }
+    short out[64];
+    cpr::ActiveKernels().Quantize(m_nBlock, table, out);
+    for (int n = 0; n < 64; ++n) m_nQuantized[n] = out[n];
 }
 
 void CDib::ZigzagScan() {
@@ -142,7 +191,4 @@ void CDib::Dequantize() {
     for (int n = 0; n < 64; ++n) m_nCoef[n] = int(int32_t(uint32_t(m_nCoef[n]) * uint32_t(m_wQuant[n])));
 }
 
-void CDib::InverseDCT() {
-    for (int row = 0; row < 8; ++row) InversePass(m_nCoef + 8 * row, 1, true);
-    for (int col = 0; col < 8; ++col) InversePass(m_nCoef + col, 8, false);
-}
+void CDib::InverseDCT() { cpr::ActiveKernels().InverseDct(m_nCoef); }

@@ -71,14 +71,16 @@ void CDib::MakeEmpty() {
     m_nWidth = m_nHeight = m_nRowBytes = m_nImageSize = m_nColors = 0;
 }
 
-BOOL CDib::AllocBuffers() {
+BOOL CDib::AllocBuffers() { return AllocBuffers(TRUE, size_t(m_nImageSize)); }
+
+BOOL CDib::AllocBuffers(BOOL bZeroImage, size_t nCodeBytes) {
     if (!m_hHeap) {
         m_nError = DIB_ERR_NO_HEAP;
         return FALSE;
     }
-    BYTE* lpBuf = static_cast<BYTE*>(
-        m_lpBuf ? HeapReAlloc(m_hHeap, HEAP_ZERO_MEMORY, m_lpBuf, m_dwBufSize)
-                : HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, m_dwBufSize));
+    DWORD dwFlags = bZeroImage ? HEAP_ZERO_MEMORY : 0;
+    BYTE* lpBuf = static_cast<BYTE*>(m_lpBuf ? HeapReAlloc(m_hHeap, dwFlags, m_lpBuf, m_dwBufSize)
+                                             : HeapAlloc(m_hHeap, dwFlags, m_dwBufSize));
     if (!lpBuf) {
         ReportError(DibMsg::NoBufMemory);
         // The object no longer holds a usable image: release what is left rather than keep
@@ -91,9 +93,8 @@ BOOL CDib::AllocBuffers() {
     m_lpInfoHeader = reinterpret_cast<BITMAPINFOHEADER*>(m_lpBuf + 14);
     m_lpBmi = reinterpret_cast<BITMAPINFO*>(m_lpBuf + 14);
 
-    BYTE* lpCode = static_cast<BYTE*>(
-        code_stream ? HeapReAlloc(m_hHeap, HEAP_ZERO_MEMORY, code_stream, size_t(m_nImageSize))
-                    : HeapAlloc(m_hHeap, HEAP_ZERO_MEMORY, size_t(m_nImageSize)));
+    BYTE* lpCode = static_cast<BYTE*>(code_stream ? HeapReAlloc(m_hHeap, dwFlags, code_stream, nCodeBytes)
+                                                  : HeapAlloc(m_hHeap, dwFlags, nCodeBytes));
     if (!lpCode) {
         ReportError(DibMsg::NoCodeMemory);
         MakeEmpty();
@@ -104,6 +105,15 @@ BOOL CDib::AllocBuffers() {
 }
 
 BOOL CDib::Create(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette, int nFill) {
+    return CreateImage(lpInfoHeader, lpPalette, nFill, -1);
+}
+
+BOOL CDib::CreateForDecoding(int nWidth, int nHeight, int nBitCount) {
+    BITMAPINFOHEADER bih = MakeInfoHeader(nWidth, nHeight, nBitCount);
+    return CreateImage(&bih, nullptr, -1, 0);
+}
+
+BOOL CDib::CreateImage(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette, int nFill, long long nCodeBytes) {
     if (!lpInfoHeader) return FALSE;
     BITMAPINFOHEADER bih;
     std::memcpy(&bih, lpInfoHeader, sizeof bih);
@@ -137,7 +147,7 @@ BOOL CDib::Create(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette, i
     m_nRowBytes = int(nRowBytes);
     m_nImageSize = int(nImageSize);
     m_dwBufSize = DWORD(nBufSize);
-    if (!AllocBuffers()) return FALSE;
+    if (!(nCodeBytes < 0 ? AllocBuffers() : AllocBuffers(FALSE, size_t(nCodeBytes)))) return FALSE;
 
     m_lpFileHeader->bfType = 0x4D42;
     m_lpFileHeader->bfSize = m_dwBufSize;
@@ -166,7 +176,7 @@ BOOL CDib::Create(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette, i
     return TRUE;
 }
 
-BOOL CDib::Create(int nWidth, int nHeight, int nBitCount, const void* lpPalette, int nFill) {
+BITMAPINFOHEADER CDib::MakeInfoHeader(int nWidth, int nHeight, int nBitCount) {
     BITMAPINFOHEADER bih = {};
     bih.biSize = sizeof(BITMAPINFOHEADER);
     bih.biWidth = nWidth;
@@ -174,6 +184,11 @@ BOOL CDib::Create(int nWidth, int nHeight, int nBitCount, const void* lpPalette,
     bih.biPlanes = 1;
     bih.biBitCount = WORD(DibIsStoredBitCount(nBitCount) ? nBitCount : 8);
     bih.biCompression = BI_RGB;
+    return bih;
+}
+
+BOOL CDib::Create(int nWidth, int nHeight, int nBitCount, const void* lpPalette, int nFill) {
+    BITMAPINFOHEADER bih = MakeInfoHeader(nWidth, nHeight, nBitCount);
     return Create(&bih, lpPalette, nFill);
 }
 
@@ -203,7 +218,10 @@ void CDib::Copy(const CDib& source) {
         if (n) std::memcpy(m_lpBits, source.m_lpBits, n);
     }
     if (code_stream && source.code_stream) {
-        size_t n = std::min(size_t(m_nImageSize), size_t(source.m_nImageSize > 0 ? source.m_nImageSize : 0));
+        // A loaded image's buffer holds its stream, which may be shorter than the image.
+        size_t nHeld = HeapSize(source.m_hHeap, 0, source.code_stream);
+        if (nHeld == size_t(-1)) nHeld = 0;
+        size_t n = std::min({size_t(m_nImageSize), size_t(source.m_nImageSize > 0 ? source.m_nImageSize : 0), nHeld});
         if (n) std::memcpy(code_stream, source.code_stream, n);
     }
 }

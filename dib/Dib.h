@@ -21,6 +21,10 @@
 
 class CDC;
 class CBitmap;
+namespace cpr {
+struct BitReader;
+struct DecodeTable;
+}
 
 // Codes stored in m_nError.
 enum DibError {
@@ -159,6 +163,9 @@ public:
     WORD DecodeBlock();
     BYTE GetBit();
 
+    // Grows code_stream to at least nBytes (zero beyond the old size); FALSE when it cannot.
+    BOOL GrowCodeStream(size_t nBytes);
+
     // ---- CPR codec: Huffman code tables (cpr/HuffmanCodes.cpp) ----
     void BuildHuffmanCodes(const BYTE* lpDcBits, const BYTE* lpDcHuffVal, const BYTE* lpAcBits,
                            const BYTE* lpAcHuffVal);
@@ -222,10 +229,22 @@ public:
     // Bytes of code_stream the coder and decoder may use: the coder grows the buffer when a
     // stream would outgrow it (small scales on busy images), the decoder never reads beyond it.
     int m_nCodeLimit;
+    size_t m_nPlaneBytes;         // bytes of each colour plane as allocated
     BOOL m_bCodeFull;             // coder: code_stream could not grow; the stream is incomplete
 
 protected:
     // ---- record (Dib.cpp) ----
+    // AllocBuffers with the image block zero-filled or not, and code_stream of nCodeBytes.
+    BOOL AllocBuffers(BOOL bZeroImage, size_t nCodeBytes);
+    // Create for a decoder that writes every pixel byte itself (a CPR load): the pixel rows are
+    // left as the allocation gives them, and code_stream starts empty, to be sized to the
+    // stream rather than to the image.
+    BOOL CreateForDecoding(int nWidth, int nHeight, int nBitCount);
+    // Create from an info header; nCodeBytes < 0 makes an ordinary blank image, otherwise the
+    // pixel rows are not zero-filled and code_stream gets nCodeBytes.
+    BOOL CreateImage(const BITMAPINFOHEADER* lpInfoHeader, const void* lpPalette, int nFill, long long nCodeBytes);
+    // The info header Create(width, height, bit count) describes.
+    static BITMAPINFOHEADER MakeInfoHeader(int nWidth, int nHeight, int nBitCount);
     // Releases both heap blocks and returns the object to the empty state of a new object
     // (m_nError, m_cprHeader, m_nCprMode and the colour planes are kept).
     void MakeEmpty();
@@ -236,9 +255,6 @@ protected:
     // CPR header and codec area) with another object; m_nError and m_nCprMode stay.  A load
     // builds the new image in a temporary object and takes it over only when it succeeded.
     void SwapImage(CDib& other);
-    // Grows code_stream to at least nBytes (zero beyond the old size); FALSE when it cannot.
-    BOOL GrowCodeStream(size_t nBytes);
-
     // ---- BMP files (DibBmp.cpp) ----
     // Checks a whole BMP file image of nLength bytes and, only when it is sound, makes it this
     // object's image (in the library's own layout).  On failure shows the message, sets
@@ -258,20 +274,29 @@ protected:
     // ---- CPR files (cpr/CprFile.cpp) ----
     // Reads a CPR file into 'loaded' (a new object); failures are reported on this object.
     BOOL ReadCprFile(CFile& file, CDib& loaded);
-    // Reads one code stream of nLength bytes from the file into the buffer of 'loaded'.
-    BOOL ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength);
+    // Reads one code stream of nLength bytes from the file into the buffer of 'loaded' from byte
+    // nAt on; the buffer grows to hold it.
+    BOOL ReadCodeStream(CFile& file, CDib& loaded, ULONGLONG nLength, size_t nAt);
+    // Decodes the three colour streams held in code_stream[nAt[c], nAt[c + 1]) into the pixels.
+    BOOL DecodeColourPlanes(const size_t nAt[4]);
 
     // ---- CPR codec (cpr/Entropy.cpp) ----
     // One byte of the current stream; 0 beyond m_nCodeLen or the buffer (the stream's end).
     BYTE CodeByte(long long nIndex) const;
-    // The coder's bit writer: appends the low nBits of wBits, most significant first.
-    void PutBits(unsigned wBits, int nBits);
-    // Completes the current byte of the coder (stuffing a zero after 0xFF).
-    void CompleteCodeByte();
-    // Checks the decoder's symbol against a table; 0xFFFF on failure.
-    int DecodeSymbol(const WORD* lpMinCode, const WORD* lpMaxCode, const WORD* lpValPtr, const BYTE* lpHuffVal);
-    // Receives an nBits value as the decoder does; false when the stream ends first.
-    bool ReceiveValue(int nBits, int& nValue);
+    // Makes code_stream hold at least nBytes (m_nCodeLimit follows); FALSE, with m_bCodeFull
+    // set, when it cannot grow.
+    BOOL ReserveCode(size_t nBytes);
+    // Runs code(writer) on the stream as m_nCodeLen and m_nBitsLeft leave it, and stores back.
+    template <class Code>
+    void PutCodes(Code code);
+    // A bit reader on the current stream at a bit position.
+    cpr::BitReader ReaderAt(long long nBitPos);
+    // Decodes the stream into a plane W samples wide whose rows lie nRowStride bytes apart;
+    // nDone receives the number of blocks stored.  Returns as DecodePlane does.
+    BOOL DecodePlaneTo(BYTE* lpDst, long long W, size_t nRowStride, long long& nDone);
+    // Sets up the decoder's members for a plane of W x H samples (as DecodePlane does before its
+    // first block) and makes the look-up tables.
+    void StartDecoding(long long W, long long H, cpr::DecodeTable& dc, cpr::DecodeTable& ac);
 };
 
 // Bytes per stored row of a BMP: the width in bits rounded up to 32 bits.

@@ -1,13 +1,17 @@
 // CPR and raw files: the file layout, round trips within error bounds, date repair, saves that
-// fail without touching a file, and damaged or hostile files that change nothing.
+// fail without touching a file, damaged or hostile files that change nothing, and files and loads
+// of the fast codec against the literal one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
+#include "cpr/reference/Literal.h"
 #include "dib/Dib.h"
+#include "tests/support/CprIsas.h"
 #include "tests/support/Images.h"
 #include "tests/support/Recorder.h"
 
@@ -270,4 +274,160 @@ TEST(RawFile, FailuresLeaveTheImage) {
         EXPECT_EQ(dib.m_nError, 4);
         EXPECT_TRUE(Snapshot(dib) == before);
     }
+}
+
+// ---- files of the fast codec against the literal one ----
+
+namespace {
+
+// A CPR file as the literal coder writes it: the tag, the header, then one stream or three
+// length-prefixed ones.
+std::vector<BYTE> LiteralSave(const CDib& image, short scale, bool planes) {
+    CDib dib;
+    dib.Copy(image);
+    BYTE kind = dib.m_nBitCount == 8 ? 0 : planes ? 2 : 1;
+    std::vector<BYTE> f = {'C', 'P', 'R', kind};
+    auto append = [&f](const void* p, size_t n) { f.insert(f.end(), static_cast<const BYTE*>(p), static_cast<const BYTE*>(p) + n); };
+    if (kind != 2) {
+        EXPECT_TRUE(literal::EncodePlane(dib, scale, 0));
+        append(&dib.m_cprHeader, 52);
+        append(dib.code_stream, size_t(dib.m_nCodeLen));
+        return f;
+    }
+    dib.SetCprHeader(scale);
+    append(&dib.m_cprHeader, 52);
+    EXPECT_TRUE(dib.SplitPlanes());
+    for (BYTE plane = 1; plane <= 3; ++plane) {
+        EXPECT_TRUE(literal::EncodePlane(dib, scale, plane));
+        DWORD len = DWORD(dib.m_nCodeLen);
+        append(&len, 4);
+        append(dib.code_stream, len);
+    }
+    return f;
+}
+
+// The image a load of f must give, made the literal way: a zero-filled image, each stream
+// decoded by the literal decoder (colour ones into zeroed planes merged back), bytes beyond the
+// file's end read as zero.
+void LiteralLoad(const std::vector<BYTE>& f, CDib& dib) {
+    auto byteAt = [&f](size_t i) { return i < f.size() ? f[i] : BYTE(0); };
+    CPRHEADER h;
+    for (size_t i = 0; i < 52; ++i) reinterpret_cast<BYTE*>(&h)[i] = byteAt(4 + i);
+    bool planes = f[3] == 2;
+    ASSERT_TRUE(dib.Create(h.wWidth, h.wHeight, f[3] == 0 ? 8 : 24, nullptr, 0));
+    dib.m_cprHeader = h;
+    size_t at = 56;
+    auto stream = [&](size_t len) {
+        ASSERT_TRUE(dib.GrowCodeStream(len + 1));
+        std::memset(dib.code_stream, 0, HeapSize(dib.m_hHeap, 0, dib.code_stream));
+        for (size_t i = 0; i < len; ++i) dib.code_stream[i] = byteAt(at + i);
+        dib.m_nCodeLen = int(len);
+        at += len;
+    };
+    if (!planes) {
+        stream(h.dwCodeLen);
+        literal::DecodePlane(dib, 0);
+        return;
+    }
+    ASSERT_TRUE(dib.AllocPlanes());
+    for (BYTE plane = 1; plane <= 3; ++plane) {
+        DWORD len = DWORD(byteAt(at) | byteAt(at + 1) << 8 | byteAt(at + 2) << 16 | byteAt(at + 3) << 24);
+        at += 4;
+        stream(len);
+        literal::DecodePlane(dib, plane);
+    }
+    ASSERT_TRUE(dib.MergePlanes());
+}
+
+std::vector<BYTE> Pixels(const CDib& dib) { return std::vector<BYTE>(dib.m_lpBuf, dib.m_lpBuf + dib.m_dwBufSize); }
+
+}  // namespace
+
+TEST(CprFileFastForms, FilesAndLoadsMatchTheLiteralCodec) {
+    TempDir dir;
+    std::string path = dir.Path("f.cpr");
+    std::mt19937 rng(31);
+    ForEachCprIsa([&](CprIsa) {
+        for (int round = 0; round < 60; ++round) {
+            int w = 1 + int(rng() % 60), h = 1 + int(rng() % 60), bits = round % 3 == 0 ? 8 : 24;
+            bool planes = bits == 24 && round % 3 == 1;
+            short scale = short(3 + rng() % 125);
+            SCOPED_TRACE(testing::Message() << w << "x" << h << "x" << bits << " planes " << planes << " scale " << scale);
+            CDib image;
+            MakePicture(image, w, h, bits, unsigned(round));
+            std::vector<BYTE> lit = LiteralSave(image, scale, planes);  // before the save changes the header
+            ASSERT_TRUE(image.SaveCpr(path.c_str(), scale, planes));
+            std::vector<BYTE> f = ReadFileBytes(path);
+            ASSERT_EQ(f, lit);
+
+            // Its loads, and loads of damaged and cut copies, sample for sample.
+            for (int d = 0; d < 8; ++d) {
+                std::vector<BYTE> bad = f;
+                if (d > 0 && bad.size() > 61) {
+                    // Damage behind the header and the first length, so that both loads go on.
+                    for (int k = 0; k < 1 + int(rng() % 4); ++k)
+                        bad[60 + rng() % (bad.size() - 60)] = BYTE(rng() % 2 ? rng() : 0xFF);
+                    if (d % 3 == 0) bad.resize(60 + rng() % (bad.size() - 60));
+                }
+                WriteFileBytes(path, bad);
+                CDib loaded;
+                if (!loaded.LoadCpr(path.c_str())) continue;  // a length the file cannot hold
+                CDib expected;
+                LiteralLoad(bad, expected);
+                ASSERT_EQ(Pixels(loaded), Pixels(expected)) << "damage " << d;
+                EXPECT_EQ(loaded.m_pRedPlane, nullptr);
+            }
+        }
+    });
+}
+
+TEST(CprFileFastForms, LoadsHoldTheImageAndItsStreamOnly) {
+    // A file that claims a large picture but holds short streams: the code buffer is as long as
+    // the streams, and no colour planes are made.
+    TempDir dir;
+    CPRHEADER h = {};
+    h.wWidth = 1024;
+    h.wHeight = 1024;
+    h.dwCodeLen = 2;
+    for (BYTE kind : {0, 2}) {
+        std::vector<BYTE> f = {'C', 'P', 'R', kind};
+        f.insert(f.end(), reinterpret_cast<BYTE*>(&h), reinterpret_cast<BYTE*>(&h) + 52);
+        if (kind == 0) f.insert(f.end(), {0xFF, 0xD9});
+        for (DWORD len : {3u, 5u, 2u})
+            if (kind == 2) {
+                f.insert(f.end(), reinterpret_cast<BYTE*>(&len), reinterpret_cast<BYTE*>(&len) + 4);
+                for (DWORD i = 0; i < len; ++i) f.push_back(i + 2 < len ? 0x00 : i + 2 == len ? 0xFF : 0xD9);
+            }
+        WriteFileBytes(dir.Path("big.cpr"), f);
+        CDib loaded, expected;
+        ASSERT_TRUE(loaded.LoadCpr(dir.Path("big.cpr").c_str()));
+        EXPECT_EQ(HeapSize(loaded.m_hHeap, 0, loaded.code_stream), kind == 0 ? 2u : 10u);
+        EXPECT_EQ(platform::HeapBlockCount(loaded.m_hHeap), 2u);
+        EXPECT_EQ(loaded.m_pRedPlane, nullptr);
+        LiteralLoad(f, expected);
+        EXPECT_EQ(Pixels(loaded), Pixels(expected));
+    }
+}
+
+TEST(CprFile, ColourPlanesSplitFromThePixels) {
+    ForEachCprIsa([&](CprIsa) {
+        for (int w : {1, 15, 16, 17, 50}) {
+            CDib dib;
+            MakePicture(dib, w, 3, 24, unsigned(w));
+            for (int pass = 0; pass < 2; ++pass) {  // the second split writes over the first one's planes
+                if (pass == 1) {
+                    for (int n = 0; n < dib.m_nImageSize; ++n) dib.m_lpBits[n] = BYTE(dib.m_lpBits[n] * 7 + 1);
+                }
+                ASSERT_TRUE(dib.SplitPlanes());
+                for (int r = 0; r < 3; ++r)
+                    for (int x = 0; x < w; ++x) {
+                        const BYTE* p = dib.StoredRow(r) + 3 * x;
+                        size_t at = size_t(r) * size_t(w) + size_t(x);
+                        ASSERT_EQ(dib.m_pBluePlane[at], p[0]);
+                        ASSERT_EQ(dib.m_pGreenPlane[at], p[1]);
+                        ASSERT_EQ(dib.m_pRedPlane[at], p[2]);
+                    }
+            }
+        }
+    });
 }

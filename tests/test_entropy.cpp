@@ -1,5 +1,6 @@
 // The codec's entropy coding: code streams bit by bit, restart markers and the DC predictor,
-// round trips against block-by-block coding, and short or damaged streams.
+// round trips against block-by-block coding, short or damaged streams, and the fast coder and
+// decoder against the literal ones on every kernel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "cpr/reference/Literal.h"
 #include "dib/Dib.h"
+#include "tests/support/CprIsas.h"
 #include "tests/support/Images.h"
 
 using namespace moro_test;
@@ -258,4 +261,140 @@ TEST(CprStream, BusyPicturesAtSmallScalesGrowTheBuffer) {
     EXPECT_EQ(dib.code_stream[dib.m_nCodeLen - 1], 0xD9);
     ASSERT_TRUE(dib.DecodePlane(0));
     EXPECT_LE(MaxError(dib, original, 64 * 3), 8);
+}
+
+// ---- the fast coder and decoder against the literal ones ----
+
+namespace {
+
+// The same picture coded by the literal coder into 'lit' and by the fast one into 'fast'.
+void CodeBoth(CDib& fast, CDib& lit, short scale, BYTE plane) {
+    bool fastOk = fast.EncodePlane(scale, plane), litOk = literal::EncodePlane(lit, scale, plane);
+    ASSERT_EQ(fastOk, litOk);
+    ASSERT_EQ(Stream(fast), Stream(lit));
+    ASSERT_EQ(std::memcmp(&fast.m_cprHeader, &lit.m_cprHeader, sizeof(CPRHEADER)), 0);
+}
+
+// Puts a stream into an image's buffer as a load would, m_nCodeLen set to nCodeLen.
+void SetStream(CDib& dib, const std::vector<BYTE>& s, int nCodeLen) {
+    ASSERT_TRUE(dib.GrowCodeStream(s.size() + 1));
+    size_t cap = HeapSize(dib.m_hHeap, 0, dib.code_stream);
+    std::memset(dib.code_stream, 0, cap);
+    std::memcpy(dib.code_stream, s.data(), s.size());
+    dib.m_nCodeLen = nCodeLen;
+}
+
+// Decodes the same stream with both decoders into two copies of one image; everything the
+// decoders leave behind must agree.
+void DecodeBoth(const CDib& image, const std::vector<BYTE>& s, int nCodeLen, BYTE plane) {
+    CDib fast, lit;
+    fast.Copy(image);
+    lit.Copy(image);
+    if (plane) {
+        ASSERT_TRUE(fast.SplitPlanes());
+        ASSERT_TRUE(lit.SplitPlanes());
+    }
+    SetStream(fast, s, nCodeLen);
+    SetStream(lit, s, nCodeLen);
+    BOOL fastOk = fast.DecodePlane(plane), litOk = literal::DecodePlane(lit, plane);
+    ASSERT_EQ(fastOk, litOk);
+    ASSERT_EQ(fast.m_nBitPos, lit.m_nBitPos);
+    ASSERT_EQ(fast.m_nLastDC, lit.m_nLastDC);
+    const BYTE* a = plane == 0 ? fast.m_lpBits : plane == 1 ? fast.m_pRedPlane : plane == 2 ? fast.m_pGreenPlane : fast.m_pBluePlane;
+    const BYTE* b = plane == 0 ? lit.m_lpBits : plane == 1 ? lit.m_pRedPlane : plane == 2 ? lit.m_pGreenPlane : lit.m_pBluePlane;
+    size_t n = plane == 0 ? size_t(fast.m_nImageSize) : size_t(fast.m_nWidth) * size_t(fast.m_nHeight);
+    ASSERT_EQ(std::vector<BYTE>(a, a + n), std::vector<BYTE>(b, b + n));
+    size_t cap = HeapSize(fast.m_hHeap, 0, fast.code_stream);
+    ASSERT_EQ(std::vector<BYTE>(fast.code_stream, fast.code_stream + cap), std::vector<BYTE>(lit.code_stream, lit.code_stream + cap));
+}
+
+// Damage of the kinds that matter to the decoder: bytes that make or break markers and stuffed
+// zeros, flipped bits, cuts, and lengths that disagree with the data.
+std::vector<BYTE> Damage(std::vector<BYTE> s, std::mt19937& rng, int& nCodeLen) {
+    static const BYTE kBytes[] = {0x00, 0xFF, 0xD9, 0xD0, 0xD3, 0x01, 0x80, 0x7F};
+    int hits = 1 + int(rng() % 4);
+    for (int i = 0; i < hits && !s.empty(); ++i) {
+        size_t at = rng() % s.size();
+        switch (rng() % 4) {
+            case 0: s[at] = kBytes[rng() % 8]; break;
+            case 1: s[at] ^= BYTE(1 << (rng() % 8)); break;
+            case 2: s.insert(s.begin() + long(at), {0xFF, kBytes[rng() % 8]}); break;
+            default: s.erase(s.begin() + long(at)); break;
+        }
+    }
+    if (rng() % 3 == 0 && !s.empty()) s.resize(rng() % s.size());
+    nCodeLen = int(s.size());
+    if (rng() % 4 == 0) nCodeLen = int(rng() % (s.size() + 8));
+    return s;
+}
+
+}  // namespace
+
+TEST(CprStreamFastForms, StreamsAndSamplesMatchTheLiteralCoderAndDecoder) {
+    std::mt19937 rng(23);
+    ForEachCprIsa([&](CprIsa) {
+        for (int round = 0; round < 150; ++round) {
+            int w = 1 + int(rng() % 70), h = 1 + int(rng() % 50), bits = rng() % 2 ? 8 : 24;
+            short scale = short(3 + rng() % 125);
+            CDib fast;
+            if (round % 3 == 0) {
+                ASSERT_TRUE(fast.Create(w, h, bits));
+                for (int n = 0; n < fast.m_nImageSize; ++n) fast.m_lpBits[n] = BYTE(rng());
+            } else {
+                MakePicture(fast, w, h, bits, unsigned(round));
+            }
+            CDib lit;
+            lit.Copy(fast);
+            BYTE plane = bits == 24 && rng() % 2 ? BYTE(1 + rng() % 3) : 0;
+            if (plane) {
+                ASSERT_TRUE(fast.SplitPlanes());
+                ASSERT_TRUE(lit.SplitPlanes());
+            }
+            SCOPED_TRACE(testing::Message() << w << "x" << h << "x" << bits << " scale " << scale << " plane " << int(plane));
+            CodeBoth(fast, lit, scale, plane);
+            std::vector<BYTE> s = Stream(fast);
+            DecodeBoth(fast, s, int(s.size()), plane);
+            for (int d = 0; d < 12; ++d) {
+                int nCodeLen = 0;
+                std::vector<BYTE> bad = Damage(s, rng, nCodeLen);
+                DecodeBoth(fast, bad, nCodeLen, plane);
+            }
+        }
+    });
+}
+
+TEST(CprStreamFastForms, SingleBitsAndBlocksFromAnyPosition) {
+    // GetBit and DecodeBlock from wherever a damaged stream leaves the read position, stuffed
+    // zeros and markers included.
+    CDib picture;
+    MakePicture(picture, 48, 16, 8);
+    ASSERT_TRUE(picture.EncodePlane(20, 0));
+    std::vector<BYTE> s = Stream(picture);
+    std::mt19937 rng(29);
+    ForEachCprIsa([&](CprIsa) {
+        for (int round = 0; round < 400; ++round) {
+            int nCodeLen = 0;
+            std::vector<BYTE> bad = round % 4 ? Damage(s, rng, nCodeLen) : s;
+            if (round % 4 == 0) nCodeLen = int(s.size());
+            CDib fast, lit;
+            ASSERT_TRUE(fast.Create(8, 8, 8));
+            ASSERT_TRUE(lit.Create(8, 8, 8));
+            SetStream(fast, bad, nCodeLen);
+            SetStream(lit, bad, nCodeLen);
+            fast.m_nCodeLimit = lit.m_nCodeLimit = int(HeapSize(lit.m_hHeap, 0, lit.code_stream));
+            fast.m_nBitPos = lit.m_nBitPos = (long long)(rng() % (8 * (bad.size() + 2)));
+            fast.m_nLastDC = lit.m_nLastDC = int(rng() % 200) - 100;
+            lit.BuildDecodeTables();  // the literal decoder expects them from its plane loop
+            for (int step = 0; step < 6; ++step) {
+                if (step % 3 == 0) {
+                    ASSERT_EQ(fast.GetBit(), literal::GetBit(lit));
+                } else {
+                    ASSERT_EQ(fast.DecodeBlock(), literal::DecodeBlock(lit));
+                    ASSERT_EQ(std::vector<int>(fast.m_nZigzag, fast.m_nZigzag + 64), std::vector<int>(lit.m_nZigzag, lit.m_nZigzag + 64));
+                    ASSERT_EQ(fast.m_nLastDC, lit.m_nLastDC);
+                }
+                ASSERT_EQ(fast.m_nBitPos, lit.m_nBitPos) << "round " << round << " step " << step;
+            }
+        }
+    });
 }

@@ -1,13 +1,20 @@
 // The codec's transform and quantisation: quantiser tables at every scale, the zigzag order, flat
-// blocks through the whole chain, and the inverse transform on what a hostile stream can hold.
+// blocks through the whole chain, the inverse transform on what a hostile stream can hold, and
+// the fast kernels against the literal forms.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
+#include <random>
 #include <vector>
 
+#include "cpr/Codec.h"
 #include "cpr/CprTables.h"
+#include "cpr/reference/Literal.h"
 #include "dib/Dib.h"
+#include "tests/support/CprIsas.h"
+
+using namespace moro_test;
 
 TEST(CprTransform, QuantTableScales) {
     CDib dib;
@@ -88,4 +95,74 @@ TEST(CprTransform, InverseOfZeroIsMidGreyAndHugeCoefficientsDoNotOverflow) {
     // What a hostile stream can make: the sanitizer build checks that nothing overflows.
     for (int n = 0; n < 64; ++n) dib.m_nCoef[n] = (n % 2 ? INT_MAX : INT_MIN + n);
     dib.InverseDCT();
+}
+
+// ---- the fast kernels against the literal forms ----
+
+TEST(CprTransformKernels, QuantiserIsExactForEveryCoefficientAndStep) {
+    // Every step any scale's table can hold (at most 65535 / 50 rounded), every coefficient up
+    // to the kernels' bound (forward transforms of samples stay below 2^11), on every kernel.
+    std::vector<const cpr::Kernels*> kernels = {&cpr::GetScalarKernels()};
+    if (IsCprIsaSupported(CPR_ISA_AVX2)) kernels.push_back(cpr::GetAvx2Kernels());
+    alignas(32) int block[64];
+    short out[64];
+    int expected[64];
+    for (int q = 1; q <= 1311; ++q) {
+        WORD steps[64];
+        std::fill(steps, steps + 64, WORD(q));
+        cpr::QuantTable table;
+        ASSERT_TRUE(cpr::MakeQuantTable(steps, table));
+        for (int x0 = -cpr::kQuantMaxAbs; x0 <= cpr::kQuantMaxAbs; x0 += 64) {
+            for (int n = 0; n < 64; ++n) {
+                block[n] = std::min(x0 + n, cpr::kQuantMaxAbs);
+                double v = double(block[n]) / double(q);
+                expected[n] = block[n] >= 0 ? int(v + 0.5) : int(v - 0.5);
+            }
+            for (const cpr::Kernels* k : kernels) {
+                uint64_t mask = k->Quantize(block, table, out);
+                for (int n = 0; n < 64; ++n) {
+                    ASSERT_EQ(out[n], expected[n]) << "x " << block[n] << " step " << q;
+                    ASSERT_EQ((mask >> n) & 1, uint64_t(expected[n] != 0));
+                }
+            }
+        }
+    }
+}
+
+TEST(CprTransformKernels, TransformsMatchTheLiteralForms) {
+    std::mt19937 rng(17);
+    ForEachCprIsa([&](CprIsa) {
+        CDib fast, lit;
+        for (int round = 0; round < 3000; ++round) {
+            // Forward: level-shifted samples, flat, noisy or extreme.
+            for (int n = 0; n < 64; ++n) {
+                int v = round % 3 == 0 ? int(rng() % 256) : round % 3 == 1 ? 100 + int(rng() % 9) : (rng() % 2) * 255;
+                fast.m_nBlock[n] = lit.m_nBlock[n] = v - 128;
+            }
+            fast.ForwardDCT();
+            literal::ForwardDCT(lit);
+            ASSERT_EQ(std::vector<int>(fast.m_nBlock, fast.m_nBlock + 64), std::vector<int>(lit.m_nBlock, lit.m_nBlock + 64));
+            // Inverse: what valid streams hold, values about the 32-bit form's bound, and the
+            // anything a hostile stream can hold.
+            int limit = round % 4 == 0 ? 1200 : round % 4 == 1 ? cpr::kIdctMaxAbs + 2 : round % 4 == 2 ? 300 : INT_MAX;
+            for (int n = 0; n < 64; ++n) {
+                int v = int(int64_t(rng() % (uint64_t(limit) * 2 + 1)) - limit);
+                if (round % 4 == 3 && rng() % 8 == 0) v = n % 2 ? INT_MAX : INT_MIN;
+                if (rng() % 3 == 0) v = 0;
+                fast.m_nCoef[n] = lit.m_nCoef[n] = v;
+            }
+            alignas(32) int coef[64];
+            std::copy(fast.m_nCoef, fast.m_nCoef + 64, coef);
+            fast.InverseDCT();
+            literal::InverseDCT(lit);
+            ASSERT_EQ(std::vector<int>(fast.m_nCoef, fast.m_nCoef + 64), std::vector<int>(lit.m_nCoef, lit.m_nCoef + 64))
+                << "round " << round;
+            BYTE samples[8 * 11];
+            cpr::ActiveKernels().InverseStore(coef, samples, 11);
+            for (int n = 0; n < 64; ++n) {
+                ASSERT_EQ(samples[11 * (n / 8) + n % 8], cpr::SampleOf(lit.m_nCoef[n])) << n;
+                ASSERT_EQ(coef[n], 0);
+            }
+        }
+    });
 }

@@ -1,110 +1,24 @@
-// The window as a user drives it, on Qt's offscreen platform: real buttons clicked, file dialogs
-// and nested dialogs answered by a script, message boxes recorded, pixels read off the window.
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
+// The window as a user drives it, on Qt's offscreen platform: real buttons clicked, keys pressed,
+// file dialogs and nested dialogs answered by a script, message boxes recorded, pixels read off
+// the window as the screen gets them.
 #include <QMenu>
-#include <cstdlib>
-#include <deque>
+#include <QMimeData>
+#include <QUrl>
+#include <cstring>
 
-#include "app/CipherDlg.h"
-#include "app/SpeedTestDlg.h"
+#include "app/WindowTexts.h"
 #include "platform/Rand.h"
 #include "tests/support/Images.h"
-#include "tests/support/Recorder.h"
+#include "tests/support/WindowDriver.h"
 
 using namespace moro_test;
 
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "ui_window";
-        static char* argv[] = {name, nullptr};
-        m_app = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete m_app; }
-
-private:
-    QApplication* m_app = nullptr;
-};
-const auto* const g_qt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-void Click(CDialog& dlg, int nID) {
-    CWnd* item = dlg.GetDlgItem(nID);
-    ASSERT_NE(item, nullptr) << nID;
-    auto* button = qobject_cast<QAbstractButton*>(item->GetWidget());
-    ASSERT_NE(button, nullptr) << nID;
-    button->click();
-}
-
-void PressKey(CDialog& dlg, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(dlg.GetWidget(), &press);
-}
-
-bool IsChecked(CDialog& dlg, int nID) {
-    return static_cast<CButton*>(dlg.GetDlgItem(nID))->GetCheck() == 1;
-}
-
-// What a file dialog answers: a path, or cancel (an empty path).
-std::deque<std::string> g_fileAnswers;
-// What nested dialogs do, in the order they open.
-std::deque<std::function<void(CDialog&)>> g_nestedScripts;
-std::vector<UINT> g_nestedTemplates;
-
-// Runs the main window with a script and ends it with Cancel unless the script ended it.
-INT_PTR RunWindow(CCipherDlg& dlg, const std::function<void(CCipherDlg&)>& script) {
-    ui::SetFileDialogHandler([](CFileDialog& fd) -> INT_PTR {
-        EXPECT_FALSE(g_fileAnswers.empty()) << "unexpected file dialog";
-        if (g_fileAnswers.empty()) return IDCANCEL;
-        std::string answer = g_fileAnswers.front();
-        g_fileAnswers.pop_front();
-        EXPECT_STREQ(fd.GetFilter(), "Bmp Files(*.bmp)|*.bmp|All Files(*.*)|*.*||");
-        EXPECT_STREQ(fd.GetDefExt(), "bmp");
-        EXPECT_STREQ(fd.m_ofn.lpstrInitialDir, ".");
-        if (answer.empty()) return IDCANCEL;
-        fd.SetPathName(answer.c_str());
-        return IDOK;
-    });
-    bool bRan = false;
-    ui::SetModalHook([&dlg, &bRan, script](CDialog& running) {
-        if (&running == &dlg) {
-            bRan = true;
-            script(dlg);
-            if (dlg.IsRunning()) dlg.EndDialog(IDCANCEL);
-            return;
-        }
-        g_nestedTemplates.push_back(running.GetTemplate().nID);
-        if (g_nestedScripts.empty()) {
-            ADD_FAILURE() << "unexpected dialog " << running.GetTemplate().nID;
-            running.EndDialog(IDCANCEL);
-            return;
-        }
-        auto nested = g_nestedScripts.front();
-        g_nestedScripts.pop_front();
-        nested(running);
-    });
-    INT_PTR result = dlg.DoModal();
-    EXPECT_TRUE(bRan) << "the window's script did not run";
-    EXPECT_TRUE(g_nestedScripts.empty()) << "a dialog the script expected did not open";
-    ui::SetModalHook(nullptr);
-    ui::SetFileDialogHandler(nullptr);
-    return result;
-}
-
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_fileAnswers.clear();
-        g_nestedScripts.clear();
-        g_nestedTemplates.clear();
+        ResetScripts();
         // A 100 x 50 image: red on the left half, blue on the right.
         CDib image;
         ASSERT_TRUE(image.Create(100, 50, 24, nullptr, 0));
@@ -112,17 +26,23 @@ protected:
             for (int x = 0; x < 100; ++x) image.SetPixel(x, y, x < 50 ? RGB(255, 0, 0) : RGB(0, 0, 255));
         m_image = m_dir.Path("image.bmp");
         ASSERT_TRUE(image.SaveBmp(m_image.c_str()));
-        WriteFileBytes(m_dir.Path("text.bmp"), {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
     }
     TempDir m_dir;
     std::string m_image;
 };
 
-COLORREF PixelAt(CCipherDlg& dlg, int x, int y) {
-    CDC* pDC = dlg.GetDC();
-    COLORREF c = pDC ? pDC->GetPixel(x, y) : CLR_INVALID;
-    dlg.ReleaseDC(pDC);
-    return c;
+// The window's widgets that take the focus, in the order Tab visits them from the first.
+std::vector<int> TabOrder(CCipherDlg& d) {
+    std::vector<int> order;
+    d.GetDlgItem(IDC_LOAD)->SetFocus();
+    for (int i = 0; i < 12; ++i) {
+        QWidget* focused = d.GetWidget()->focusWidget();
+        for (int nID : {IDC_LOAD, IDC_ENCRYPT, IDC_SAVE, IDC_SPEEDTEST, IDCANCEL, IDC_SHOW_ORIGINAL, IDC_SHOW_CIPHER,
+                        IDC_INITKEY, IDC_ENCRYPT2})
+            if (d.GetDlgItem(nID)->GetWidget() == focused) order.push_back(nID);
+        PressKey(d, Qt::Key_Tab);
+    }
+    return order;
 }
 
 }  // namespace
@@ -134,7 +54,6 @@ TEST(WindowLayout, DisplayOriginIsCentredInTheGroupBox) {
 
 TEST_F(WindowTest, StartsWithNoImageDisabledRadiosAKeyAndTheAboutEntry) {
     CCipherDlg dlg;
-    crt::srand(5);
     RunWindow(dlg, [](CCipherDlg& d) {
         EXPECT_EQ(d.m_nShow, -1);
         EXPECT_FALSE(IsChecked(d, IDC_SHOW_ORIGINAL));
@@ -151,8 +70,6 @@ TEST_F(WindowTest, StartsWithNoImageDisabledRadiosAKeyAndTheAboutEntry) {
         d.GetDlgItem(IDC_DISPLAY_FRAME)->GetWindowRect(&frame);
         d.ScreenToClient(&frame);
         EXPECT_EQ(d.m_ptOrigin, CCipherDlg::DisplayOrigin(frame));
-        CRect client;
-        d.GetClientRect(&client);
         EXPECT_LE(d.m_ptOrigin.x + 256, frame.right);
         EXPECT_GE(d.m_ptOrigin.y, frame.top);
 
@@ -176,7 +93,7 @@ TEST_F(WindowTest, StartsWithNoImageDisabledRadiosAKeyAndTheAboutEntry) {
     });
 }
 
-TEST_F(WindowTest, LoadShowsTheImageStretchedOverTheWholeDisplayArea) {
+TEST_F(WindowTest, LoadShowsTheImageStretchedOverTheWholeDisplayAreaAndNamesTheFile) {
     CCipherDlg dlg;
     RunWindow(dlg, [this](CCipherDlg& d) {
         g_fileAnswers = {m_image};
@@ -187,24 +104,20 @@ TEST_F(WindowTest, LoadShowsTheImageStretchedOverTheWholeDisplayArea) {
         EXPECT_TRUE(IsChecked(d, IDC_SHOW_ORIGINAL));
         EXPECT_TRUE(d.GetDlgItem(IDC_SHOW_ORIGINAL)->IsWindowEnabled());
         EXPECT_TRUE(d.GetDlgItem(IDC_SHOW_CIPHER)->IsWindowEnabled());
+        EXPECT_STREQ(d.GetWindowText(), "MORO - image.bmp");
 
+        // Exactly the image's colours (255 is not 252), and nothing outside the area.
+        EXPECT_TRUE(ShowsImage(d, d.m_dibOriginal));
+        QImage shown = Shown(d);
         int x0 = d.m_ptOrigin.x, y0 = d.m_ptOrigin.y;
-        for (int y = 0; y < 256; y += 5) {
-            EXPECT_EQ(PixelAt(d, x0, y0 + y), RGB(255, 0, 0)) << y;
-            EXPECT_EQ(PixelAt(d, x0 + 127, y0 + y), RGB(255, 0, 0)) << y;
-            EXPECT_EQ(PixelAt(d, x0 + 128, y0 + y), RGB(0, 0, 255)) << y;
-            EXPECT_EQ(PixelAt(d, x0 + 255, y0 + y), RGB(0, 0, 255)) << y;
-        }
-        EXPECT_EQ(PixelAt(d, x0 + 100, y0 + 255), RGB(255, 0, 0));
-        // Nothing outside the area.
-        EXPECT_NE(PixelAt(d, x0 - 1, y0 + 10), RGB(255, 0, 0));
-        EXPECT_NE(PixelAt(d, x0 + 10, y0 - 1), RGB(255, 0, 0));
-        EXPECT_NE(PixelAt(d, x0 + 256, y0 + 10), RGB(0, 0, 255));
-        EXPECT_NE(PixelAt(d, x0 + 200, y0 + 256), RGB(0, 0, 255));
+        EXPECT_NE(ShownAt(shown, x0 - 1, y0 + 10), RGB(255, 0, 0));
+        EXPECT_NE(ShownAt(shown, x0 + 10, y0 - 1), RGB(255, 0, 0));
+        EXPECT_NE(ShownAt(shown, x0 + 256, y0 + 10), RGB(0, 0, 255));
+        EXPECT_NE(ShownAt(shown, x0 + 200, y0 + 256), RGB(0, 0, 255));
 
         // The image stays after the window repaints.
         d.UpdateWindow();
-        EXPECT_EQ(PixelAt(d, x0 + 200, y0 + 200), RGB(0, 0, 255));
+        EXPECT_TRUE(ShowsImage(d, d.m_dibOriginal));
     });
     EXPECT_TRUE(Messages().empty());
 }
@@ -224,14 +137,13 @@ TEST_F(WindowTest, EncryptionButtonsRunTheModesOnTheWorkingCopyAndShowIt) {
         EXPECT_EQ(std::memcmp(&d.m_key, &key, sizeof key), 0);
         EXPECT_EQ(d.m_nShow, 1);
         EXPECT_TRUE(IsChecked(d, IDC_SHOW_CIPHER));
-        // The encrypted rows are what is shown (top-left of the image is its last row).
-        const BYTE* topLeft = d.m_dibCipher.StoredRow(49);
-        EXPECT_EQ(PixelAt(d, d.m_ptOrigin.x, d.m_ptOrigin.y), RGB(topLeft[2], topLeft[1], topLeft[0]));
+        EXPECT_TRUE(ShowsImage(d, d.m_dibCipher));
 
         EncryptSubst(key, expected);
         Click(d, IDC_ENCRYPT2);
         EXPECT_EQ(Snapshot(d.m_dibCipher), Snapshot(expected));
         EXPECT_EQ(d.m_nShow, 1);
+        EXPECT_TRUE(ShowsImage(d, d.m_dibCipher));
 
         // The loaded image is never touched; the radios switch the view.
         CDib reloaded;
@@ -239,10 +151,50 @@ TEST_F(WindowTest, EncryptionButtonsRunTheModesOnTheWorkingCopyAndShowIt) {
         EXPECT_EQ(Snapshot(d.m_dibOriginal), Snapshot(reloaded));
         Click(d, IDC_SHOW_ORIGINAL);
         EXPECT_EQ(d.m_nShow, 0);
-        EXPECT_EQ(PixelAt(d, d.m_ptOrigin.x, d.m_ptOrigin.y), RGB(255, 0, 0));
+        EXPECT_TRUE(ShowsImage(d, d.m_dibOriginal));
         Click(d, IDC_SHOW_CIPHER);
         EXPECT_EQ(d.m_nShow, 1);
-        EXPECT_EQ(PixelAt(d, d.m_ptOrigin.x, d.m_ptOrigin.y), RGB(topLeft[2], topLeft[1], topLeft[0]));
+        EXPECT_TRUE(ShowsImage(d, d.m_dibCipher));
+    });
+    // A working key changes the picture: no notice.
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(WindowTest, AnEncryptionThatLeavesMostOfThePictureSaysSo) {
+    CCipherDlg dlg;
+    RunWindow(dlg, [this](CCipherDlg& d) {
+        g_fileAnswers = {m_image};
+        Click(d, IDC_LOAD);
+
+        // Before any stream encryption the S-box is the identity: substitution changes nothing.
+        Click(d, IDC_ENCRYPT2);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].text, texts::kNoSBoxYet);
+        EXPECT_EQ(Messages()[0].style, UINT(MB_ICONEXCLAMATION));
+        EXPECT_EQ(d.m_nShow, 1);
+
+        // A key whose index generator and lane 0 sit at 0 XORs zeros onto the picture.
+        d.m_key.x0 = 0;
+        d.m_key.states[0] = 0;
+        KeyState key = d.m_key;
+        CDib probe;
+        probe.Copy(d.m_dibCipher);
+        EncryptStream(key, probe);
+        size_t nSame = 0;
+        for (int i = 0; i < probe.m_nImageSize; ++i) nSame += probe.m_lpBits[i] == d.m_dibCipher.m_lpBits[i];
+        ASSERT_GT(nSame * 2, size_t(probe.m_nImageSize)) << "the key is not degenerate";
+        ClearMessages();
+        Click(d, IDC_ENCRYPT);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].text, texts::kDegenerateKey);
+
+        // A fresh key encrypts, quietly; so does substitution through the S-box it built.
+        ClearMessages();
+        crt::srand(3);
+        Click(d, IDC_INITKEY);
+        Click(d, IDC_ENCRYPT);
+        Click(d, IDC_ENCRYPT2);
+        EXPECT_TRUE(Messages().empty());
     });
 }
 
@@ -260,151 +212,109 @@ TEST_F(WindowTest, KeyButtonMakesAFreshKeyFromTheGenerator) {
     });
 }
 
-TEST_F(WindowTest, EncryptingWithNoImageStillSelectsTheEncryptedView) {
+TEST_F(WindowTest, TabFollowsTheTemplateOrderEnterClicksTheFocusedButtonAndShortcutsWork) {
     CCipherDlg dlg;
     RunWindow(dlg, [this](CCipherDlg& d) {
-        Click(d, IDC_ENCRYPT);
+        Activate(d);
+        // Disabled radios take no focus; once enabled, the checked one is the group's stop.
+        EXPECT_EQ(TabOrder(d), (std::vector<int>{IDC_LOAD, IDC_ENCRYPT, IDC_SAVE, IDC_SPEEDTEST, IDCANCEL, IDC_INITKEY,
+                                                 IDC_ENCRYPT2, IDC_LOAD, IDC_ENCRYPT, IDC_SAVE, IDC_SPEEDTEST, IDCANCEL}));
+        g_fileAnswers = {m_image};
+        PressKey(d, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_TRUE(d.m_dibOriginal.IsValid());
+        EXPECT_EQ(TabOrder(d), (std::vector<int>{IDC_LOAD, IDC_ENCRYPT, IDC_SAVE, IDC_SPEEDTEST, IDCANCEL,
+                                                 IDC_SHOW_ORIGINAL, IDC_INITKEY, IDC_ENCRYPT2, IDC_LOAD, IDC_ENCRYPT,
+                                                 IDC_SAVE, IDC_SPEEDTEST}));
+
+        // Enter on "加密图象" encrypts and the window stays; so does Ctrl+E, and Ctrl+S saves.
+        d.GetDlgItem(IDC_ENCRYPT)->SetFocus();
+        PressKey(d, Qt::Key_Return);
+        EXPECT_TRUE(d.IsRunning());
         EXPECT_EQ(d.m_nShow, 1);
-        // Saving the empty encrypted image makes an empty file.
-        g_fileAnswers = {m_dir.Path("empty.bmp")};
-        Click(d, IDC_SAVE);
-        EXPECT_TRUE(FileExists(m_dir.Path("empty.bmp")));
-        EXPECT_TRUE(ReadFileBytes(m_dir.Path("empty.bmp")).empty());
+        DibSnapshot once = Snapshot(d.m_dibCipher);
+        PressKey(d, Qt::Key_E, Qt::ControlModifier);
+        EXPECT_NE(Snapshot(d.m_dibCipher), once);
+        g_fileAnswers = {m_dir.Path("shortcut.bmp")};
+        PressKey(d, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(FileExists(m_dir.Path("shortcut.bmp")));
+        // Enter on "显示密图", a radio button: the dialog's OK ends the program.
+        d.GetDlgItem(IDC_SHOW_CIPHER)->SetFocus();
+        PressKey(d, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_FALSE(d.IsRunning());
     });
 }
 
-TEST_F(WindowTest, SaveWritesTheImageOfTheSelectedView) {
-    CCipherDlg dlg;
-    RunWindow(dlg, [this](CCipherDlg& d) {
-        g_fileAnswers = {m_dir.Path("nothing.bmp")};
-        Click(d, IDC_SAVE);  // nothing selected yet: nothing written
-        EXPECT_FALSE(FileExists(m_dir.Path("nothing.bmp")));
-
-        g_fileAnswers = {m_image};
-        Click(d, IDC_LOAD);
-        Click(d, IDC_ENCRYPT);
-        g_fileAnswers = {m_dir.Path("cipher.bmp")};
-        Click(d, IDC_SAVE);
-        Click(d, IDC_SHOW_ORIGINAL);
-        g_fileAnswers = {m_dir.Path("original.bmp")};
-        Click(d, IDC_SAVE);
-        EXPECT_EQ(ReadFileBytes(m_dir.Path("cipher.bmp")),
-                  std::vector<BYTE>(d.m_dibCipher.m_lpBuf, d.m_dibCipher.m_lpBuf + d.m_dibCipher.m_dwBufSize));
-        EXPECT_EQ(ReadFileBytes(m_dir.Path("original.bmp")), ReadFileBytes(m_image));
-
-        // Cancelled dialogs change nothing.
-        DibSnapshot before = Snapshot(d.m_dibOriginal);
-        g_fileAnswers = {"", ""};
-        Click(d, IDC_LOAD);
-        Click(d, IDC_SAVE);
-        EXPECT_EQ(Snapshot(d.m_dibOriginal), before);
-        EXPECT_EQ(d.m_nShow, 0);
-    });
-    EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(WindowTest, AFailedLoadShowsTheLibrarysMessageAndGoesOn) {
-    CCipherDlg dlg;
-    RunWindow(dlg, [this](CCipherDlg& d) {
-        g_fileAnswers = {m_dir.Path("text.bmp")};
-        Click(d, IDC_LOAD);
-        ASSERT_EQ(Messages().size(), 1u);
-        EXPECT_EQ(Messages()[0].text, "Invalid bitmap file");
-        EXPECT_EQ(d.m_nShow, 0);
-        EXPECT_TRUE(d.GetDlgItem(IDC_SHOW_CIPHER)->IsWindowEnabled());
-        EXPECT_FALSE(d.m_dibOriginal.IsValid());
-    });
-}
-
-TEST_F(WindowTest, SpeedTestRunsTheChosenPassesAndReportsTheSpeed) {
-    CCipherDlg dlg;
-    RunWindow(dlg, [this](CCipherDlg& d) {
-        g_fileAnswers = {m_image};
-        Click(d, IDC_LOAD);
-
-        // Cancel: no test, no message.
-        g_nestedScripts = {[](CDialog& s) { Click(s, IDCANCEL); }};
-        DibSnapshot before = Snapshot(d.m_dibCipher);
-        Click(d, IDC_SPEEDTEST);
-        EXPECT_EQ(Snapshot(d.m_dibCipher), before);
-        EXPECT_TRUE(Messages().empty());
-
-        // One stream-only frame: exactly one frame pass.
-        KeyState key = d.m_key;
-        CDib expected;
-        expected.Copy(d.m_dibCipher);
-        uint32_t state = crt::GetRandState();
-        EncryptFrame(key, expected, true);
-        crt::SetRandState(state);
-        int shown = ui::WaitCursorCount();
-        g_nestedScripts = {[](CDialog& s) {
-            auto& speed = static_cast<CSpeedTestDlg&>(s);
-            EXPECT_EQ(speed.m_nTestType, 0);  // every opening starts with the defaults
-            EXPECT_EQ(speed.m_nFrames, 32u);
-            EXPECT_STREQ(s.GetDlgItem(IDC_FRAMES)->GetWindowText(), "32");
-            EXPECT_TRUE(static_cast<CButton*>(s.GetDlgItem(IDC_WHOLE_SYSTEM))->GetCheck());
-            Click(s, IDC_STREAM_PART);
-            s.GetDlgItem(IDC_FRAMES)->SetWindowText("1");
-            Click(s, IDOK);
-        }};
-        Click(d, IDC_SPEEDTEST);
-        EXPECT_EQ(Snapshot(d.m_dibCipher), Snapshot(expected));
-        EXPECT_EQ(std::memcmp(&d.m_key, &key, sizeof key), 0);
-        EXPECT_EQ(ui::WaitCursorCount(), shown + 1);
-        EXPECT_FALSE(ui::WaitCursorShown());
-        ASSERT_EQ(Messages().size(), 1u);
-        double mbps = -1;
-        EXPECT_EQ(std::sscanf(Messages()[0].text.c_str(), "The average encryption speed is about %lf Mbps.", &mbps), 1);
-        EXPECT_GT(mbps, 0);
-        EXPECT_EQ(Messages()[0].caption, "MORO");
-        EXPECT_EQ(Messages()[0].style, UINT(MB_OK));
-
-        // 0 frames: no pass; a count that is not a number keeps the dialog open with a message.
-        ClearMessages();
-        before = Snapshot(d.m_dibCipher);
-        g_nestedScripts = {[](CDialog& s) {
-            s.GetDlgItem(IDC_FRAMES)->SetWindowText("12x");
-            Click(s, IDOK);
-            EXPECT_TRUE(s.IsRunning());
-            EXPECT_EQ(LastMessage(), ui::kMsgParseUnsigned);
-            s.GetDlgItem(IDC_FRAMES)->SetWindowText("0");
-            PressKey(s, Qt::Key_Return);  // Enter is the default button, OK
-            EXPECT_FALSE(s.IsRunning());
-        }};
-        Click(d, IDC_SPEEDTEST);
-        EXPECT_EQ(Snapshot(d.m_dibCipher), before);
-        ASSERT_EQ(Messages().size(), 2u);
-        EXPECT_EQ(Messages()[1].text, "The average encryption speed is about 0 Mbps.");
-    });
-    EXPECT_EQ(g_nestedTemplates, (std::vector<UINT>{IDD_SPEEDTEST, IDD_SPEEDTEST, IDD_SPEEDTEST}));
-}
-
-TEST_F(WindowTest, ContextMenuOpensTheAboutBox) {
+TEST_F(WindowTest, ContextMenuOpensTheAboutBoxByMouseAndByKeyboard) {
     CCipherDlg dlg;
     RunWindow(dlg, [](CCipherDlg& d) {
         QStringList entries;
-        ui::SetPopupMenuHook([&entries](QMenu& menu) {
+        int nShown = 0;
+        ui::SetPopupMenuHook([&](QMenu& menu) {
+            ++nShown;
+            entries.clear();
             for (QAction* a : menu.actions()) entries << (a->isSeparator() ? "-" : a->text());
             return int(IDM_ABOUTBOX);
         });
-        g_nestedScripts = {[](CDialog& about) {
+        auto closeAbout = [](CDialog& about) {
             EXPECT_STREQ(about.GetWindowText(), "关于 MORO");
-            PressKey(about, Qt::Key_Return);
-        }};
+            PressKey(about, Qt::Key_Return);  // "确定", the default button
+            EXPECT_FALSE(about.IsRunning());
+        };
+        g_nestedScripts = {closeAbout, closeAbout};
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
         QApplication::sendEvent(d.GetWidget(), &event);
+        PressKey(d, Qt::Key_F10, Qt::ShiftModifier);
         ui::SetPopupMenuHook(nullptr);
+        EXPECT_EQ(nShown, 2);
         ASSERT_GE(entries.size(), 2);
         EXPECT_EQ(entries[entries.size() - 2], "-");
         EXPECT_EQ(entries.back(), "关于 MORO(&A)...");
     });
-    EXPECT_EQ(g_nestedTemplates, (std::vector<UINT>{IDD_ABOUTBOX}));
+    EXPECT_EQ(g_nestedTemplates, (std::vector<UINT>{IDD_ABOUTBOX, IDD_ABOUTBOX}));
+}
+
+TEST_F(WindowTest, AFileDroppedOnTheWindowLoads) {
+    WriteFileBytes(m_dir.Path("text.bmp"), {'n', 'o', 't', ' ', 'a', ' ', 'b', 'm', 'p'});
+    CCipherDlg dlg;
+    RunWindow(dlg, [this](CCipherDlg& d) {
+        auto drop = [&d](const QList<QUrl>& urls) {
+            QMimeData data;
+            data.setUrls(urls);
+            QDragEnterEvent enter(QPoint(30, 30), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(d.GetWidget(), &enter);
+            if (!enter.isAccepted()) return false;
+            QDropEvent event(QPointF(30, 30), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(d.GetWidget(), &event);
+            QApplication::processEvents();
+            return true;
+        };
+        EXPECT_FALSE(drop({QUrl("https://example.org/image.bmp")}));
+        // The first file of a drop is loaded like a chosen one.
+        EXPECT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(m_image)),
+                          QUrl::fromLocalFile(QString::fromStdString(m_dir.Path("text.bmp")))}));
+        EXPECT_TRUE(ShowsImage(d, d.m_dibOriginal));
+        EXPECT_STREQ(d.GetWindowText(), "MORO - image.bmp");
+        EXPECT_TRUE(Messages().empty());
+
+        // A file that does not load changes nothing.
+        Click(d, IDC_ENCRYPT);
+        DibSnapshot cipher = Snapshot(d.m_dibCipher);
+        EXPECT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(m_dir.Path("text.bmp")))}));
+        EXPECT_EQ(LastMessage(), "Invalid bitmap file");
+        EXPECT_EQ(Snapshot(d.m_dibCipher), cipher);
+        EXPECT_EQ(d.m_nShow, 1);
+    });
 }
 
 TEST_F(WindowTest, EnterEscapeAndTheQuitButtonEndTheWindow) {
     {
         CCipherDlg dlg;
-        EXPECT_EQ(RunWindow(dlg, [](CCipherDlg& d) { PressKey(d, Qt::Key_Return); }), IDOK);
+        // With the focus on no push button, Enter is the dialog's OK.
+        EXPECT_EQ(RunWindow(dlg, [](CCipherDlg& d) {
+                      d.GetWidget()->setFocus();
+                      PressKey(d, Qt::Key_Return);
+                  }),
+                  IDOK);
     }
     {
         CCipherDlg dlg;

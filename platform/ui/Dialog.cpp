@@ -1,16 +1,12 @@
-// Dialogs from templates, their Qt window, and dialog data exchange.
+// Dialogs from templates, their accelerators, and dialog data exchange (the Qt window of a
+// running dialog is in DialogWidget.cpp).
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCloseEvent>
-#include <QContextMenuEvent>
-#include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
 #include <climits>
 
@@ -23,11 +19,9 @@ const char kMsgParseUnsigned[] = "Please enter a positive integer.";
 
 namespace {
 std::function<void(CDialog&)> g_modalHook;
-std::function<int(QMenu&)> g_popupMenuHook;
 }  // namespace
 
 void SetModalHook(std::function<void(CDialog&)> hook) { g_modalHook = std::move(hook); }
-void SetPopupMenuHook(std::function<int(QMenu&)> hook) { g_popupMenuHook = std::move(hook); }
 
 DWORD DialogBackground() { return 0x00F0F0F0; }
 
@@ -52,72 +46,6 @@ QString StaticText(const char* lpszText, DWORD dwStyle) {
     return shown;
 }
 }  // namespace
-
-// ---- the dialog's window ----
-
-DialogWidget::DialogWidget(CDialog* pOwner, QWidget* pParent) : QDialog(pParent), m_pOwner(pOwner) {}
-
-void DialogWidget::paintEvent(QPaintEvent*) {
-    m_pOwner->m_bInPaint = true;
-    m_pOwner->DispatchMessage(WM_PAINT, 0, 0);
-    m_pOwner->m_bInPaint = false;
-    if (platform::Surface* surface = platform::GetSurface(m_pOwner->m_hSurfaceDC)) {
-        QImage image(reinterpret_cast<const uchar*>(surface->Pixels()), surface->Width(), surface->Height(),
-                     surface->StrideBytes(), QImage::Format_RGB32);
-        QPainter painter(this);
-        painter.drawImage(0, 0, image);
-    }
-}
-
-void DialogWidget::keyPressEvent(QKeyEvent* event) {
-    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-            // The dialog manager's rule: Enter is the default push button, or IDOK without one.
-            int nID = IDOK;
-            const ui::DialogTemplate& t = m_pOwner->GetTemplate();
-            for (int i = 0; i < t.nItems; ++i)
-                if (t.pItems[i].nClass == ui::ControlClass::Button && (t.pItems[i].dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-                    nID = t.pItems[i].nID;
-            m_pOwner->OnCommand(UINT(nID));
-            return;
-        }
-        if (event->key() == Qt::Key_Escape) {
-            m_pOwner->OnCommand(IDCANCEL);
-            return;
-        }
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void DialogWidget::contextMenuEvent(QContextMenuEvent* event) {
-    const CMenu* menu = m_pOwner->GetSystemMenu(FALSE);
-    QMenu popup(this);
-    for (const CMenu::Item& item : menu->Items()) {
-        if (item.nFlags & MF_SEPARATOR) {
-            popup.addSeparator();
-        } else {
-            QAction* action = popup.addAction(QString::fromUtf8(item.text.GetString()));
-            action->setData(item.nID);
-        }
-    }
-    int nID = -1;
-    if (ui::g_popupMenuHook) {
-        nID = ui::g_popupMenuHook(popup);
-    } else if (QAction* chosen = popup.exec(event->globalPos())) {
-        nID = chosen->data().toInt();
-    }
-    if (nID >= 0) m_pOwner->SendSysCommand(UINT(nID));
-}
-
-void DialogWidget::closeEvent(QCloseEvent* event) {
-    // The close button is the system menu's close command; the dialog decides.
-    event->ignore();
-    if (m_pOwner->IsRunning()) m_pOwner->SendSysCommand(SC_CLOSE);
-}
-
-void DialogWidget::reject() {
-    if (m_pOwner->IsRunning()) m_pOwner->OnCommand(IDCANCEL);
-}
 
 // ---- CDialog ----
 
@@ -178,7 +106,7 @@ bool CDialog::CreateWidgets() {
             object = std::make_unique<CButton>();
             QString text = QString::fromUtf8(item.lpszText ? item.lpszText : "");
             if (type == BS_GROUPBOX) {
-                control = new QGroupBox(text, widget);
+                control = new GroupBoxWidget(text, widget);
                 control->setFocusPolicy(Qt::NoFocus);
             } else if (bRadio) {
                 auto* radio = new QRadioButton(text, widget);
@@ -302,6 +230,19 @@ INT_PTR CDialog::DoModal() {
     m_bRunning = false;
     DestroyWidgets();
     return m_nResult;
+}
+
+void CDialog::SetAccelerators(const ACCEL* lpAccel, int nCount) {
+    if (!m_pWidget) return;
+    for (int i = 0; i < nCount; ++i) {
+        int keys = lpAccel[i].key;
+        if (lpAccel[i].fVirt & FCONTROL) keys |= Qt::ControlModifier;
+        if (lpAccel[i].fVirt & FSHIFT) keys |= Qt::ShiftModifier;
+        if (lpAccel[i].fVirt & FALT) keys |= Qt::AltModifier;
+        auto* shortcut = new QShortcut(QKeySequence(keys), m_pWidget);
+        UINT nID = lpAccel[i].cmd;
+        QObject::connect(shortcut, &QShortcut::activated, m_pWidget, [this, nID] { OnCommand(nID); });
+    }
 }
 
 void CDialog::EndDialog(int nResult) {

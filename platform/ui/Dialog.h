@@ -13,6 +13,18 @@
 constexpr UINT OFN_OVERWRITEPROMPT = 0x00000002;
 constexpr UINT OFN_HIDEREADONLY = 0x00000004;
 
+// Keyboard accelerators: a key with modifiers that runs a command of the dialog, as a click on
+// that control does.
+constexpr BYTE FVIRTKEY = 0x01;
+constexpr BYTE FSHIFT = 0x04;
+constexpr BYTE FCONTROL = 0x08;
+constexpr BYTE FALT = 0x10;
+struct ACCEL {
+    BYTE fVirt;
+    WORD key;  // a virtual key: a letter is its upper-case character, a digit its character
+    WORD cmd;
+};
+
 class CDialog;
 class QMenu;
 
@@ -56,6 +68,8 @@ public:
     void OnCommand(UINT nID);
     // True while the dialog runs.
     bool IsRunning() const { return m_bRunning; }
+    // Accelerators for this run of the dialog (from OnInitDialog on).
+    void SetAccelerators(const ACCEL* lpAccel, int nCount);
     // The group of radio buttons that starts at nIDC, in template order.
     std::vector<CButton*> RadioGroup(int nIDC) const;
     CWnd* Control(int nID) const;
@@ -98,6 +112,7 @@ public:
     struct OPENFILENAME {
         const char* lpstrInitialDir = nullptr;
         DWORD Flags = 0;
+        DWORD nFilterIndex = 0;  // the filter shown first, from 1; 0 is the first as well
     };
 
     CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt = nullptr, LPCTSTR lpszFileName = nullptr,
@@ -163,4 +178,7 @@ bool WaitCursorShown();
 int QtMessageBox(const char* lpszText, const char* lpszCaption, UINT nType);
 // The message DDX_Text shows for a frame count that is not an unsigned integer.
 extern const char kMsgParseUnsigned[];
+// Qt's own texts (the file dialogs, the buttons of message boxes) in Simplified Chinese, like
+// the program's dialogs; false when the translations are not installed.
+bool InstallTranslations();
 }  // namespace ui

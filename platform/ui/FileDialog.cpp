@@ -1,6 +1,11 @@
 // The open and save dialogs on QFileDialog, with the filter string of the Windows dialogs.
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QRegularExpression>
 #include <QStringList>
+#include <QTreeView>
+#include <algorithm>
 
 #include "platform/ui/UiInternal.h"
 
@@ -26,6 +31,32 @@ QStringList QtNameFilters(const char* lpszFilter) {
     }
     return filters;
 }
+
+namespace {
+void FollowFilterSuffix(QFileDialog& dialog) {
+    QString fallback = dialog.defaultSuffix();
+    auto follow = [&dialog, fallback](const QString& filter) {
+        static const QRegularExpression single("\\(\\*\\.(\\w+)\\)$");
+        QRegularExpressionMatch m = single.match(filter);
+        dialog.setDefaultSuffix(m.hasMatch() ? m.captured(1) : fallback);
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    follow(dialog.selectedNameFilter());
+}
+
+void ReadableColumns(QFileDialog& dialog) {
+    // Qt's widths cut the size, type and date short ("225...KiB"); the columns take the width
+    // their contents need each time a folder has been read.
+    dialog.resize(std::max(dialog.width(), 760), std::max(dialog.height(), 480));
+    auto* view = dialog.findChild<QTreeView*>();
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!view || !model) return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] {
+        for (int c = 1; c < view->header()->count(); ++c) view->resizeColumnToContents(c);
+        view->resizeColumnToContents(0);
+    });
+}
+}  // namespace
 }  // namespace ui
 
 namespace {
@@ -59,8 +90,14 @@ INT_PTR CFileDialog::DoModal() {
     if (!(m_ofn.Flags & OFN_OVERWRITEPROMPT)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters = ui::QtNameFilters(m_strFilter.GetString());
     if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    if (m_ofn.nFilterIndex > 0 && m_ofn.nFilterIndex <= DWORD(filters.size()))
+        dialog.selectNameFilter(filters[int(m_ofn.nFilterIndex) - 1]);
     if (!m_strDefExt.IsEmpty()) dialog.setDefaultSuffix(QString::fromUtf8(m_strDefExt.GetString()));
+    // A name typed without an extension takes the chosen filter's, when that filter is one
+    // kind of file ("*.png"); otherwise the default extension.
+    ui::FollowFilterSuffix(dialog);
     if (!m_strPathName.IsEmpty()) dialog.selectFile(QString::fromUtf8(m_strPathName.GetString()));
+    ui::ReadableColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
     m_strPathName = dialog.selectedFiles().first().toUtf8().constData();
     return IDOK;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QImage>
 #include <functional>
 
@@ -18,7 +19,7 @@ DWORD DialogBackground();
 }  // namespace ui
 
 // The Qt window of a running CDialog: shows the dialog's client surface under its controls and
-// turns keys, clicks, the context menu and closing into the dialog's commands.
+// turns keys, clicks, the context menu, dropped files and closing into the dialog's commands.
 class DialogWidget : public QDialog {
 public:
     DialogWidget(CDialog* pOwner, QWidget* pParent);
@@ -27,9 +28,23 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
 private:
+    // The system menu as a popup at this point of the screen; runs the chosen command.
+    void ShowSystemMenu(const QPoint& globalPos);
+
     CDialog* m_pOwner;
+};
+
+// A group box control: frame and title only.
+class GroupBoxWidget : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };

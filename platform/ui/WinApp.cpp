@@ -1,6 +1,8 @@
 // The application object, icons, Qt message boxes and the program's start.
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <list>
@@ -97,6 +99,19 @@ int QtMessageBox(const char* lpszText, const char* lpszCaption, UINT nType) {
     }
 }
 
+bool InstallTranslations() {
+    if (!qApp) return false;
+    if (qApp->findChild<QTranslator*>("moro-qt-zh_CN")) return true;
+    auto* translator = new QTranslator(qApp);
+    translator->setObjectName("moro-qt-zh_CN");
+    if (!translator->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
+}
+
 }  // namespace ui
 
 int AfxWinMain(int argc, char** argv) {
@@ -108,6 +123,7 @@ int AfxWinMain(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(AfxGetAppName()));
     SetMessageBoxHandler(ui::QtMessageBox);
+    ui::InstallTranslations();
     CWinApp* pApp = AfxGetApp();
     if (!pApp) return 1;
     pApp->InitInstance();

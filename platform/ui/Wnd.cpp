@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QWidget>
+#include <algorithm>
+#include <cstring>
 
 #include "platform/ui/UiInternal.h"
 
@@ -39,6 +41,9 @@ bool CCmdTarget::DispatchMessage(UINT nMessage, UINT nCode, UINT nID, WPARAM wPa
                     break;
                 case AfxSig_hv:
                     result = LRESULT((this->*e->handler.pfnHv)());
+                    break;
+                case AfxSig_vD:
+                    (this->*e->handler.pfnVD)(HDROP(wParam));
                     break;
             }
             if (pResult) *pResult = result;
@@ -212,6 +217,24 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
         m_pWidget->setWindowIcon(icon);
     }
     return hOld;
+}
+
+void CWnd::DragAcceptFiles(BOOL bAccept) {
+    if (m_pWidget) m_pWidget->setAcceptDrops(bAccept != FALSE);
+}
+
+UINT DragQueryFile(HDROP hDrop, UINT iFile, LPTSTR lpszFile, UINT cch) {
+    if (!hDrop) return 0;
+    if (iFile == 0xFFFFFFFF) return UINT(hDrop->files.size());
+    if (iFile >= hDrop->files.size()) return 0;
+    const CString& path = hDrop->files[iFile];
+    UINT nLength = UINT(path.GetLength());
+    if (!lpszFile) return nLength;
+    if (cch == 0) return 0;
+    UINT nCopied = std::min(nLength, cch - 1);
+    std::memcpy(lpszFile, path.GetString(), nCopied);
+    lpszFile[nCopied] = '\0';
+    return nCopied;
 }
 
 void CWnd::SendSysCommand(UINT nID, LPARAM lParam) {

@@ -31,11 +31,23 @@ struct HICON__ {
 typedef HICON__* HICON;
 typedef HICON HCURSOR;
 
+// The files of a drop onto a window that accepts them (DragAcceptFiles); the window owns it for
+// the handler's call.
+struct HDROP__ {
+    std::vector<CString> files;
+};
+typedef HDROP__* HDROP;
+// The number of files when iFile is 0xFFFFFFFF; otherwise copies file iFile's path into
+// lpszFile (at most cch bytes with the terminating zero; null asks for the length) and returns
+// its length without the zero.
+UINT DragQueryFile(HDROP hDrop, UINT iFile, LPTSTR lpszFile, UINT cch);
+
 // ---- messages ----
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
+constexpr UINT WM_DROPFILES = 0x0233;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT BN_CLICKED = 0;
@@ -59,6 +71,7 @@ enum AfxSig {
     AfxSig_vv,   // void ()
     AfxSig_vwl,  // void (UINT, LPARAM)
     AfxSig_hv,   // HCURSOR ()
+    AfxSig_vD,   // void (HDROP)
 };
 
 // The handler of an entry, in the member its signature names.
@@ -66,6 +79,7 @@ union AfxHandler {
     AFX_PMSG pfn;                               // AfxSig_vv
     void (CCmdTarget::*pfnVwl)(UINT, LPARAM);   // AfxSig_vwl
     HCURSOR (CCmdTarget::*pfnHv)();             // AfxSig_hv
+    void (CCmdTarget::*pfnVD)(HDROP);           // AfxSig_vD
 };
 
 struct AFX_MSGMAP_ENTRY {
@@ -118,6 +132,10 @@ private:
     {WM_QUERYDRAGICON, 0, 0, AfxSig_hv,                                          \
      {.pfnHv = static_cast<HCURSOR (CCmdTarget::*)()>(                           \
           static_cast<HCURSOR (ThisClass::*)()>(&ThisClass::OnQueryDragIcon))}},
+#define ON_WM_DROPFILES()                                                        \
+    {WM_DROPFILES, 0, 0, AfxSig_vD,                                              \
+     {.pfnVD = static_cast<void (CCmdTarget::*)(HDROP)>(                         \
+          static_cast<void (ThisClass::*)(HDROP)>(&ThisClass::OnDropFiles))}},
 
 class CCmdTarget : public CObject {
 public:
@@ -193,6 +211,8 @@ public:
     CMenu* GetSystemMenu(BOOL bRevert);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     HICON GetIcon(BOOL bBigIcon) const { return bBigIcon ? m_hIconBig : m_hIconSmall; }
+    // Files dropped on the window reach its WM_DROPFILES handler (ON_WM_DROPFILES).
+    void DragAcceptFiles(BOOL bAccept = TRUE);
 
     // Runs a system command as the window's system menu would.
     void SendSysCommand(UINT nID, LPARAM lParam = 0);

@@ -1,0 +1,43 @@
+#include "app/WindowTexts.h"
+
+namespace texts {
+
+const char kOpenFilter[] =
+    "图象文件(*.bmp;*.png;*.jpg;*.jpeg;*.cpr;*.raw)|*.bmp;*.png;*.jpg;*.jpeg;*.cpr;*.raw|"
+    "Bmp Files(*.bmp)|*.bmp|PNG 文件(*.png)|*.png|JPEG 文件(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "CPR 文件(*.cpr)|*.cpr|RAW 文件(*.raw)|*.raw|All Files(*.*)|*.*||";
+const char kSaveFilter[] = "Bmp Files(*.bmp)|*.bmp|PNG 文件(*.png)|*.png||";
+
+const char kTitleFormat[] = "%s - %s";
+const char kEncryptedSuffix[] = "-enc";
+
+const char kNotLoaded[] = "图象没有载入：“%s”打不开，%s。";
+const char kReasonNoFile[] = "文件不存在";
+const char kReasonNoReadPermission[] = "没有读这个文件的权限";
+
+const char kNothingToSave[] = "没有可保存的图象：请先载入图象。";
+const char kSaveKindRefused[] = "图象只能保存为 BMP 或 PNG 文件，“%s”没有写入。";
+const char kNotSaved[] = "图象没有保存到“%s”：%s。";
+const char kReasonNoPermission[] = "没有在这个文件夹里写文件的权限";
+const char kReasonReadOnly[] = "这个文件夹所在的文件系统是只读的";
+const char kReasonNotAFolder[] = "路径中有一部分不是文件夹";
+const char kReasonNoFolder[] = "文件夹不存在";
+const char kReasonIsAFolder[] = "这个名字是一个文件夹";
+const char kReasonNameTooLong[] = "文件名太长";
+const char kReasonDiskFull[] = "磁盘已满";
+const char kReasonNoMemory[] = "内存不足";
+const char kReasonWriteFailed[] = "写文件时出错";
+
+const char kDegenerateKey[] = "这次加密没有改变图象的大部分（密钥退化），显示的不是密图：请按“初始化”换一个密钥。";
+const char kNoSBoxYet[] = "这次替换没有改变图象的大部分（S 盒还没有生成），显示的不是密图：请先按“加密图象”。";
+
+const char kSpeedCaption[] = "测试速度";
+const char kFramesDone[] = "已加密 %u / %u 帧";
+const char kCancel[] = "取消";
+const char kSpeedReport[] = "The average encryption speed is about %g Mbps.";
+const char kSpeedMeasured[] = "测试的是%s，%u 帧，%s。";
+const char kSpeedCancelled[] = "测试已取消，只计完成的 %u 帧（共 %u 帧）：%s，%s。";
+const char kImageSize[] = "图象 %d x %d 像素，%d 位";
+const char kNoImage[] = "没有图象";
+
+}  // namespace texts
