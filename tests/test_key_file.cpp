@@ -132,7 +132,7 @@ TEST(KeyFile, RefusesWhatIsNotExactlyAKeyFileInOneLine) {
         {[](json& j) { j["steps"] = "stream"; }, "steps must be an array of step names"},
         {[](json& j) { j["steps"] = {"stream", "rot\n13"}; }, "steps[1] 'rot?13' is not a step (stream, subst, frame, frame-stream, init)"},
         {[](json& j) { j["steps"] = {"stream", 1}; }, "steps[1] must be a step name"},
-        {[](json& j) { j["steps"] = json(std::vector<std::string>(1025, "subst")); }, "has 1025 steps; at most 1024 are allowed"},
+        {[](json& j) { j["steps"] = json(std::vector<std::string>(4097, "subst")); }, "has 4097 steps; at most 4096 are allowed"},
         {[](json& j) { j["key"]["states"][0] = json::array({json::array({1})}); }, "nests values deeper than a key file does"},
     };
     for (const auto& e : kEdits) EXPECT_EQ(Refusal(Edited(e.edit)), e.reason);
