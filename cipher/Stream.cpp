@@ -53,15 +53,11 @@ size_t FollowUntilRepeat(uint32_t& x, const LaneRecip& map, size_t limit, CCycle
 
 void XorWord(BYTE* p, uint32_t s) { StoreWord(p, WORD(LoadWord(p) ^ s)); }
 
-// The remaining words all step the one lane `state`.  Without data (kData false) only the key
-// moves on.
-template <bool kData>
+// The remaining words all step the one lane `state`.
 void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words, CCycleScratch& sc) {
     uint32_t y = state;
     size_t mu = 0;
-    size_t n = FollowUntilRepeat(y, lane, words, sc, mu, [&](size_t t, uint32_t v) {
-        if constexpr (kData) XorWord(p + 2 * t, v);
-    });
+    size_t n = FollowUntilRepeat(y, lane, words, sc, mu, [&](size_t t, uint32_t v) { XorWord(p + 2 * t, v); });
     if (n == words) {
         state = WORD(y);
         return;
@@ -71,7 +67,7 @@ void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words,
     p += 2 * n;
     words -= n;
     state = cycle[(words - 1) % lambda];
-    if (!kData || (lambda == 1 && cycle[0] == 0)) return;  // collapsed to 0: the rest stays as it is
+    if (lambda == 1 && cycle[0] == 0) return;  // collapsed to 0: the rest stays as it is
     // Repeat the cycle into a run long enough for the XOR loop to stream.
     WORD run[4096];
     size_t runLen = lambda <= 4096 ? 4096 / lambda * lambda : 0;
@@ -85,11 +81,45 @@ void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words,
         done += len;
     }
 }
+// Where a lane stands after `steps` steps: its sequence is a tail and a cycle, so at most one pass
+// over them is followed, whatever the count.
+uint32_t AdvanceLane(uint32_t state, const LaneRecip& lane, uint64_t steps, CCycleScratch& sc) {
+    size_t mu = 0;
+    size_t n = FollowUntilRepeat(state, lane, steps, sc, mu, [](size_t, uint32_t) {});
+    if (n == steps) return state;
+    return sc.seq[mu + (steps - n - 1) % (n - mu)];
+}
+}  // namespace
 
-// Mode 1 over words at p, after its S-box is built; without data (kData false, p null) only the
-// key moves on, as far as the same number of words moves it.
-template <bool kData>
-void StreamPass(KeyState& key, BYTE* p, const size_t words) {
+void AdvanceStream(KeyState& key, size_t words) {
+    BuildSBox(key.states, key.sbox);
+    if (!words) return;
+    // Each lane's state depends only on how often it steps, and those counts follow from the index
+    // generator's tail and cycle, each counted once: no step of the pass is made one by one.
+    CCycleScratch& sc = Scratch();
+    uint64_t counts[256] = {};
+    uint32_t x = key.x0;
+    size_t mu = 0;
+    size_t n = FollowUntilRepeat(x, MakeRecip(key.p0), words, sc, mu, [&](size_t, uint32_t v) { ++counts[v & 0xFF]; });
+    if (n < words) {
+        const size_t lambda = n - mu, left = words - n;
+        const WORD* cycle = sc.seq + mu;
+        for (size_t c = 0; c < lambda; ++c) counts[cycle[c] & 0xFF] += left / lambda + (c < left % lambda ? 1 : 0);
+        x = cycle[(left - 1) % lambda];
+    }
+    key.x0 = WORD(x);
+    for (int i = 0; i < 256; ++i)
+        if (counts[i]) key.states[i] = WORD(AdvanceLane(key.states[i], MakeRecip(key.params[i]), counts[i], sc));
+}
+}  // namespace cipher
+
+void EncryptStream(KeyState& key, CDib& dib) {
+    using namespace cipher;
+    BuildSBox(key.states, key.sbox);
+    if (!HasRows(dib)) return;
+    BYTE* p = dib.m_lpBits;
+    const size_t words = RowBytesTotal(dib) / 2;
+
     LaneRecip lanes[256];
     for (int i = 0; i < 256; ++i) lanes[i] = MakeRecip(key.params[i]);
     const LaneRecip generator = MakeRecip(key.p0);
@@ -99,7 +129,7 @@ void StreamPass(KeyState& key, BYTE* p, const size_t words) {
         int i = x & 0xFF;
         uint32_t s = MapRecip(states[i], lanes[i]);
         states[i] = s;
-        if constexpr (kData) XorWord(p + 2 * n, s);
+        XorWord(p + 2 * n, s);
     };
 
     // The tail and the first pass of the cycle, stepping the generator itself.
@@ -115,22 +145,19 @@ void StreamPass(KeyState& key, BYTE* p, const size_t words) {
         if (lambda == 1) {
             int i = cycle[0] & 0xFF;
             WORD s = WORD(states[i]);
-            ReplaySingleLane<kData>(s, lanes[i], kData ? p + 2 * n : nullptr, left, sc);
+            ReplaySingleLane(s, lanes[i], p + 2 * n, left, sc);
             states[i] = s;
         } else {
             BYTE index[65536];
             for (size_t c = 0; c < lambda; ++c) index[c] = BYTE(cycle[c]);
-            BYTE* q = kData ? p + 2 * n : nullptr;
+            BYTE* q = p + 2 * n;
             for (size_t done = 0; done < left;) {
                 size_t len = std::min(lambda, left - done);
-                for (size_t c = 0; c < len; ++c) {
+                for (size_t c = 0; c < len; ++c, q += 2) {
                     int i = index[c];
                     uint32_t s = MapRecip(states[i], lanes[i]);
                     states[i] = s;
-                    if constexpr (kData) {
-                        XorWord(q, s);
-                        q += 2;
-                    }
+                    XorWord(q, s);
                 }
                 done += len;
             }
@@ -139,22 +166,8 @@ void StreamPass(KeyState& key, BYTE* p, const size_t words) {
     key.x0 = WORD(x);
     for (int i = 0; i < 256; ++i) key.states[i] = WORD(states[i]);
 }
-}  // namespace
-
-void AdvanceStream(KeyState& key, size_t words) {
-    BuildSBox(key.states, key.sbox);
-    if (words) StreamPass<false>(key, nullptr, words);
-}
-}  // namespace cipher
-
-void EncryptStream(KeyState& key, CDib& dib) {
-    BuildSBox(key.states, key.sbox);
-    if (!cipher::HasRows(dib)) return;
-    cipher::StreamPass<true>(key, dib.m_lpBits, cipher::RowBytesTotal(dib) / 2);
-}
 
 void DecryptStream(KeyState& key, CDib& dib) {
     // The key stream depends on the key alone, so the same XOR takes it off again.
     EncryptStream(key, dib);
 }
-
