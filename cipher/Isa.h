@@ -1,18 +1,20 @@
-// Which instruction set the cipher's kernels use.  The best one the processor supports is chosen
-// on first use; every kernel gives the same bytes, so the choice only changes the speed.  Tests and
-// benchmarks set it to compare the kernels with each other.
+// The instruction set of the cipher's kernels: the program's one switch (platform/Isa.h), under
+// the names the cipher's tests and benchmarks use.  A set is supported when the processor has it
+// and the cipher's kernels for it are built.
 #pragma once
 
-enum CipherIsa {
-    CIPHER_ISA_SCALAR = 0,  // plain C++, any processor
-    CIPHER_ISA_AVX2 = 1,    // AVX2 and FMA
-    CIPHER_ISA_AVX512 = 2,  // AVX-512 F, BW, VL, DQ, VBMI and VBMI2 (byte permutes and expands)
-};
+#include "platform/Isa.h"
+
+using CipherIsa = MoroIsa;
+constexpr CipherIsa CIPHER_ISA_SCALAR = MORO_ISA_SCALAR;
+constexpr CipherIsa CIPHER_ISA_AVX2 = MORO_ISA_AVX2;
+constexpr CipherIsa CIPHER_ISA_AVX512 = MORO_ISA_AVX512;
 
 bool IsCipherIsaSupported(CipherIsa isa);
 // The best supported instruction set.
 CipherIsa GetBestCipherIsa();
-CipherIsa GetCipherIsa();
-// Makes the kernels use isa; refuses (returns false, changing nothing) one the processor lacks.
+inline CipherIsa GetCipherIsa() { return GetIsa(); }
+// Switches the kernels (the codec's too) to isa; refuses (returns false, changing nothing) one
+// that is not supported.
 bool SetCipherIsa(CipherIsa isa);
-const char* GetCipherIsaName(CipherIsa isa);
+inline const char* GetCipherIsaName(CipherIsa isa) { return GetIsaName(isa); }

@@ -1,10 +1,12 @@
 // moro-cli encrypt: the window's typical run on a file, from the command line.
+#include <cstdio>
 #include <ctime>
 
 #include "cli/Command.h"
 #include "cli/Files.h"
 #include "cli/Options.h"
 #include "cli/Session.h"
+#include "security/KeyDiagnosis.h"
 
 namespace {
 
@@ -65,11 +67,23 @@ public:
         run.steps = cli::StepsOf(m_steps);
         KeyState& key = session.key;
         CDib& cipher = session.cipher;
+        // Words mode 1 XORs with 0 (a lane whose state fell to 0) stay as they were: the user is
+        // told how many and why.
+        const uint64_t nWords = uint64_t(cipher.m_nHeight) * uint64_t(cipher.m_nRowBytes) / 2;
+        uint64_t nLeft = 0, nStreamWords = 0;
+        std::string cause;
         for (const std::string& name : cli::SplitCommas(m_steps)) {
             for (const auto& s : kSteps) {
                 if (name != s.name) continue;
                 switch (s.step) {
-                    case Step::Stream: EncryptStream(key, cipher); break;
+                    case Step::Stream: {
+                        KeyDiagnosis d = DiagnoseKey(key, nWords);
+                        nLeft += d.nZeroWords;
+                        nStreamWords += nWords;
+                        if (cause.empty()) cause = UnencryptedCause(d);
+                        EncryptStream(key, cipher);
+                        break;
+                    }
                     case Step::Subst: EncryptSubst(key, cipher); break;
                     case Step::Frame: EncryptFrame(key, cipher, false); break;
                     case Step::FrameStream: EncryptFrame(key, cipher, true); break;
@@ -77,6 +91,7 @@ public:
                 }
             }
         }
+        if (nLeft) std::fprintf(stderr, "moro-cli: warning: %s\n", DescribeUnencrypted(nLeft, nStreamWords, cause).c_str());
         if (!cli::SaveBmpOrExplain(cipher, m_out)) return cli::kExitFailed;
         return m_keyOut.empty() || keyOut.Commit(run) ? cli::kExitOk : cli::kExitFailed;
     }

@@ -2,45 +2,20 @@
 
 #include "cpr/Codec.h"
 
-namespace {
-// -1 until the first use picks the best one.
-int g_nIsa = -1;
-}  // namespace
-
 bool IsCprIsaSupported(CprIsa isa) {
-    switch (isa) {
-        case CPR_ISA_SCALAR: return true;
-        case CPR_ISA_AVX2:
-#if defined(__x86_64__)
-            __builtin_cpu_init();
-            return cpr::GetAvx2Kernels() != nullptr && __builtin_cpu_supports("avx2");
-#else
-            return false;
-#endif
-    }
-    return false;
+    if (isa == CPR_ISA_AVX2) return cpr::GetAvx2Kernels() != nullptr && IsIsaSupported(MORO_ISA_AVX2);
+    return isa == CPR_ISA_SCALAR;
 }
 
 CprIsa GetBestCprIsa() { return IsCprIsaSupported(CPR_ISA_AVX2) ? CPR_ISA_AVX2 : CPR_ISA_SCALAR; }
 
-CprIsa GetCprIsa() {
-    if (g_nIsa < 0) g_nIsa = GetBestCprIsa();
-    return CprIsa(g_nIsa);
-}
+CprIsa GetCprIsa() { return GetIsa() >= MORO_ISA_AVX2 && IsCprIsaSupported(CPR_ISA_AVX2) ? CPR_ISA_AVX2 : CPR_ISA_SCALAR; }
 
 bool SetCprIsa(CprIsa isa) {
-    if (!IsCprIsaSupported(isa)) return false;
-    g_nIsa = isa;
-    return true;
+    return IsCprIsaSupported(isa) && SetIsa(isa == CPR_ISA_AVX2 ? MORO_ISA_AVX2 : MORO_ISA_SCALAR);
 }
 
-const char* GetCprIsaName(CprIsa isa) {
-    switch (isa) {
-        case CPR_ISA_SCALAR: return "scalar";
-        case CPR_ISA_AVX2: return "avx2";
-    }
-    return "?";
-}
+const char* GetCprIsaName(CprIsa isa) { return isa == CPR_ISA_AVX2 ? "avx2" : "scalar"; }
 
 namespace cpr {
 const Kernels& ActiveKernels() {

@@ -1,17 +1,22 @@
-// Which instruction set the CPR codec's block kernels use.  The best one the processor supports
-// is chosen on first use; every kernel gives the same streams and samples, so the choice only
-// changes the speed.  Tests and benchmarks set it to compare the kernels with each other.
+// The instruction set of the CPR codec's block kernels.  The codec follows the program's one
+// switch (platform/Isa.h): it has plain C++ and AVX2 forms (one row of a block fills an AVX2
+// register), so with the switch at AVX-512 it uses AVX2.  Every form gives the same streams and
+// samples; tests and benchmarks go through each.
 #pragma once
+
+#include "platform/Isa.h"
 
 enum CprIsa {
     CPR_ISA_SCALAR = 0,  // plain C++, any processor
-    CPR_ISA_AVX2 = 1,    // AVX2: one row of a block per register
+    CPR_ISA_AVX2 = 1,    // AVX2
 };
 
 bool IsCprIsaSupported(CprIsa isa);
-// The best supported instruction set.
+// The best supported form.
 CprIsa GetBestCprIsa();
+// The form the switch selects.
 CprIsa GetCprIsa();
-// Makes the codec use isa; refuses (returns false, changing nothing) one the processor lacks.
+// Sets the program's switch to isa (the cipher's kernels follow it too); refuses (returns false,
+// changing nothing) a form that is not supported.
 bool SetCprIsa(CprIsa isa);
 const char* GetCprIsaName(CprIsa isa);

@@ -9,41 +9,11 @@
 #include "cli/Options.h"
 #include "dib/Dib.h"
 #include "platform/Rand.h"
+#include "tests/support/Cli.h"
 #include "tests/support/Images.h"
 #include "tests/support/Recorder.h"
 
 using namespace moro_test;
-
-namespace {
-
-struct CliRun {
-    int status;
-    std::string out;  // standard output
-    std::string err;  // standard error
-};
-
-CliRun RunCli(const TempDir& dir, const std::string& args) {
-    std::string errPath = dir.Path("stderr.txt");
-    std::string command = std::string(MORO_CLI) + " " + args + " 2>" + errPath + " </dev/null";
-    CliRun run{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::vector<BYTE> err = ReadFileBytes(errPath);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
-
-// Argument errors are one line on standard error, so a script's log stays readable.
-bool OneLine(const std::string& text) {
-    return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
-}
-
-}  // namespace
 
 TEST(CliEncrypt, WritesWhatTheLibraryComputesForTheSameSeedAndSteps) {
     TempDir dir;
@@ -85,6 +55,29 @@ TEST(CliEncrypt, WritesWhatTheLibraryComputesForTheSameSeedAndSteps) {
     EncryptStream(key, streamOnly);
     std::vector<BYTE> s = ReadFileBytes(dir.Path("s.bmp"));
     EXPECT_TRUE(s.size() == streamOnly.m_dwBufSize && std::equal(s.begin(), s.end(), streamOnly.m_lpBuf));
+}
+
+TEST(CliEncrypt, WarnsWhenModeOneLeavesWordsAsTheyWere) {
+    // Seed 19's generator falls to 0 and lane 0 after it: a 256 x 256 8-bit image keeps 24416 of
+    // its 32768 words, and every one of them is still the original's.
+    TempDir dir;
+    BmpFields fields;
+    fields.nWidth = 256;
+    fields.nHeight = 256;
+    WriteFileBytes(dir.Path("in.bmp"), MakeBmpFile(fields));
+    CliRun run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 19");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(OneLine(run.err));
+    EXPECT_EQ(run.err.rfind("moro-cli: warning: 24416 of 32768 words (74.5 %) are XORed with 0", 0), 0u) << run.err;
+    std::vector<BYTE> in = ReadFileBytes(dir.Path("in.bmp")), out = ReadFileBytes(dir.Path("out.bmp"));
+    ASSERT_EQ(in.size(), out.size());
+    const size_t nRows = in.size() - 32768 * 2;  // the pixel rows end the file
+    EXPECT_TRUE(std::equal(in.begin() + nRows + 8352 * 2, in.end(), out.begin() + nRows + 8352 * 2));
+    // Two passes count both; a key that leaves nothing says nothing.
+    run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 19 --steps stream,stream");
+    EXPECT_EQ(run.err.rfind("moro-cli: warning: 57184 of 65536 words", 0), 0u) << run.err;
+    run = RunCli(dir, "encrypt " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 1");
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(CliEncrypt, FailuresAndBadArgumentsHaveTheirExitCodes) {

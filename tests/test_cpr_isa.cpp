@@ -14,3 +14,14 @@ TEST(CprIsaChoice, OnlySupportedKernelsCanBeChosen) {
     }
     SetCprIsa(best);
 }
+
+TEST(CprIsaChoice, TheCodecFollowsTheCiphersSwitch) {
+    // One switch for every kernel family: forcing the cipher's plain C++ kernels forces the
+    // codec's too, and its best set takes the codec to its best form.
+    MoroIsa previous = GetIsa();
+    ASSERT_TRUE(SetIsa(MORO_ISA_SCALAR));
+    EXPECT_EQ(GetCprIsa(), CPR_ISA_SCALAR);
+    ASSERT_TRUE(SetIsa(GetBestIsa()));
+    EXPECT_EQ(GetCprIsa(), GetBestCprIsa());
+    SetIsa(previous);
+}
