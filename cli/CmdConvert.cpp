@@ -6,33 +6,16 @@
 
 namespace {
 
-// Refuses a name whose extension says nothing about the format, rather than guess one.
-const CLI::Validator kImageFile(
-    [](std::string& path) {
-        if (cli::KindOf(path) == cli::FileKind::Unknown)
-            throw cli::CBadArgument("'" + path + "' is not a .bmp, .cpr, .raw, .png or .jpg file");
-        return std::string();
-    },
-    "", "ImageFile");
-// JPEG is lossy: MORO reads it but writes its pictures losslessly.
-const CLI::Validator kWritableFile(
-    [](std::string& path) {
-        if (cli::KindOf(path) == cli::FileKind::Jpeg)
-            throw cli::CBadArgument("'" + path + "': MORO does not write JPEG files (.png keeps every pixel)");
-        return std::string();
-    },
-    "", "WritableFile");
-
 class CConvert : public cli::CCommand {
 public:
     void Define(CLI::App& app) override {
         app.footer("Reads IN and writes OUT; each is a BMP (.bmp), CPR (.cpr), raw (.raw), PNG (.png)\n"
                    "or, to read only, JPEG (.jpg, .jpeg) file by its extension.");
-        app.add_option("IN", m_in, "the file to read: .bmp, .cpr, .raw, .png or .jpg")->required()->check(kImageFile);
+        app.add_option("IN", m_in, "the file to read: .bmp, .cpr, .raw, .png or .jpg")->required()->check(cli::ImageFileName());
         app.add_option("OUT", m_out, "the file to write: .bmp, .cpr, .raw or .png")
             ->required()
-            ->check(kImageFile)
-            ->check(kWritableFile);
+            ->check(cli::ImageFileName())
+            ->check(cli::WritableFileName());
         app.add_option("--scale", m_options.nScale,
                        "CPR quantisation scale, 3 to 127 (default 50: the standard steps; smaller\n"
                        "is finer and larger). Other scales are refused, see the README.")

@@ -21,6 +21,27 @@ const char* ErrorText(int nError) {
     }
 }
 
+CLI::Validator ImageFileName() {
+    return CLI::Validator(
+        [](std::string& path) {
+            if (KindOf(path) == FileKind::Unknown)
+                throw CBadArgument("'" + path + "' is not a .bmp, .cpr, .raw, .png or .jpg file");
+            return std::string();
+        },
+        "", "ImageFile");
+}
+
+CLI::Validator WritableFileName() {
+    // JPEG is lossy: MORO reads it but writes its pictures losslessly.
+    return CLI::Validator(
+        [](std::string& path) {
+            if (KindOf(path) == FileKind::Jpeg)
+                throw CBadArgument("'" + path + "': MORO does not write JPEG files (.png keeps every pixel)");
+            return std::string();
+        },
+        "", "WritableFile");
+}
+
 bool LoadOrExplain(CDib& dib, const std::string& path, bool bNoHeader) {
     int nBefore = dib.m_nError = 0;
     if (dib.LoadFile(path.c_str(), bNoHeader ? 1 : 0)) return true;

@@ -10,6 +10,9 @@
 #include "platform/File.h"
 
 class CDib;
+namespace CLI {
+class Validator;
+}
 
 namespace cli {
 
@@ -17,6 +20,10 @@ namespace cli {
 // written as BMP); the library decides.
 using FileKind = DibFileKind;
 inline FileKind KindOf(const std::string& path) { return DibKindOfPath(path.c_str()); }
+// Refuse a file name whose extension says nothing about the format, rather than guess one, and
+// (for files to write) a JPEG file.
+CLI::Validator ImageFileName();
+CLI::Validator WritableFileName();
 // What a library error code means, for messages.
 const char* ErrorText(int nError);
 

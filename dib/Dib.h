@@ -132,6 +132,51 @@ public:
     // with stored row 0) in 10-bit fixed point; returns the rows written, 0 if refused.
     int ResizeFrom(short nSrcWidth, short nSrcHeight, const BYTE* lpSamples);
 
+    // ---- copying, cropping and flipping (DibCopy.cpp) ----
+    // Takes the pixels of a device-dependent bitmap of 8, 16, 24 or 32 bits (16 and 32 become
+    // 24-bit images); other depths and a null bitmap leave the image alone.
+    void CreateFromDDB(CBitmap* pBitmap);
+    // A copy that also carries the code-stream buffer.
+    void CopyFrom(const CDib& source);
+    // The rectangle of an 8- or 24-bit source, right and bottom included; 1 done, 0 refused
+    // (a rectangle that does not lie inside the source) or failed.  The CPR header and mode of
+    // the source are copied even when the rectangle is refused.
+    int CopyRect(const CDib& source, const CRect& rect);
+    static bool CopyRectFits(const CDib& source, const CRect& rect);
+    void FlipVertical();
+    void FlipHorizontal();
+
+    // ---- subsampling and warping (DibWarp.cpp) ----
+    // Every x step-th column of every y step-th stored row; 1 done, 0 refused or failed.
+    int Subsample(CDib& dest, int nXStep, int nYStep);
+    // Quadratic warp of the whole image into dest, bilinear samples rounded at random.
+    void Warp(CDib& dest);
+    // dest becomes this image with the rectangle's content warped.  The rectangle is the whole
+    // image, or lies inside it with right and bottom included (WarpRectFits).
+    void WarpRect(CDib& dest, const CRect& rect);
+    static bool WarpRectFits(const CDib& image, const CRect& rect);
+
+    // ---- pasting and blending (DibPaste.cpp) ----
+    // Pastes the source, resampled to the rectangle's size, into picture rows top + 1 to bottom
+    // and columns left to right - 1; the source must have this image's depth and the rows and
+    // columns written must lie inside this image (PasteRectFits).
+    void Paste(const CDib& source, const CRect& rect);
+    static bool PasteRectFits(const CDib& image, const CRect& rect);
+    // This image becomes a x weight + b x (1 - weight) of A and B, both resampled to the
+    // rectangle's size; the rectangle must lie inside A (BlendRectFits).  this may be A or B.
+    void Blend(const CDib& a, const CDib& b, const CRect& rect, double dWeight);
+    static bool BlendRectFits(const CDib& a, const CRect& rect);
+
+    // ---- drawing into the image (DibDraw.cpp) ----
+    // Picture coordinates; points outside the image are skipped.  On an 8-bit image the grey of
+    // the colour is worked out first, once per call, whatever is then painted.
+    void DrawLine(int x1, int y1, int x2, int y2, COLORREF colour);
+    void DrawRect(const CRect& rect, COLORREF colour);
+    void DrawCircle(int nCentreX, int nCentreY, int nRadius, COLORREF colour);
+    // UTF-8 text whose cell (font height rows) ends just above picture row y, from column x to
+    // the right edge; nothing when (x, y) is outside the image.
+    void DrawString(int x, int y, const char* lpszText, int nFontHeight, COLORREF colour, const char* lpszFace);
+
     // ---- CPR and raw files, colour planes (cpr/CprFile.cpp) ----
     BOOL SaveCpr(const char* lpszPath, short nScale, BOOL bColor);
     BOOL LoadCpr(const char* lpszPath);
@@ -255,6 +300,19 @@ protected:
     // CPR header and codec area) with another object; m_nError and m_nCprMode stay.  A load
     // builds the new image in a temporary object and takes it over only when it succeeded.
     void SwapImage(CDib& other);
+    // For an operation whose destination is also one of its sources: `build` makes the result
+    // in a new image, which then becomes this object's image (no allocation, so it cannot fail
+    // halfway); this object keeps its CPR header and mode, and gets the new image's error code.
+    // Returns what build returned; nothing changes when it returns 0 or builds nothing.
+    template <class Build>
+    int BuildInPlace(Build build) {
+        CDib built;
+        int nResult = build(built);
+        if (built.m_nError) m_nError = built.m_nError;
+        if (nResult && built.m_lpBuf) TakeLoadedImage(built);
+        return nResult;
+    }
+
     // ---- BMP files (DibBmp.cpp) ----
     // Checks a whole BMP file image of nLength bytes and, only when it is sound, makes it this
     // object's image (in the library's own layout).  On failure shows the message, sets
@@ -267,8 +325,8 @@ protected:
     BOOL ReadWholeFile(const char* lpszPath, std::vector<BYTE>& data);
     // Writes beside the target and renames over it when complete.
     BOOL WriteWholeFile(const char* lpszPath, const BYTE* lpData, size_t nLength);
-    // Makes a newly read image this object's, keeping this object's CPR header and mode (the
-    // file had none).
+    // Makes a newly read or built image this object's, keeping this object's CPR header and
+    // mode (the file had none).
     void TakeLoadedImage(CDib& loaded);
 
     // ---- CPR files (cpr/CprFile.cpp) ----

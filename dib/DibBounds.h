@@ -48,3 +48,20 @@ inline bool DibDecodedSizeBelievable(unsigned long long nWidth, unsigned long lo
     unsigned long long nBytes = (nWidth * nBits + 7) / 8 * nHeight;
     return nBytes <= kSlack + kRatio * nFileBytes;
 }
+
+// True when the image holds a complete bitmap of exactly this size and depth, so an operation
+// may write its result into it in place.
+inline bool DibHolds(const CDib& dib, int nWidth, int nHeight, int nBitCount) {
+    return dib.m_lpBuf && dib.m_nWidth == nWidth && dib.m_nHeight == nHeight && dib.m_nBitCount == nBitCount &&
+           DibRowsComplete(dib);
+}
+
+// The palette of an 8-bit image as the 256 entries a new 8-bit image takes: what the image has,
+// as far as its block holds it, and black beyond (as its pixels with those indices are drawn).
+inline void DibFullPalette(const CDib& dib, RGBQUAD (&palette)[256]) {
+    for (RGBQUAD& q : palette) q = RGBQUAD{0, 0, 0, 0};
+    if (!dib.m_lpBuf || !dib.m_lpPalette) return;
+    size_t nEntries = size_t(dib.m_nColors < 0 ? 0 : dib.m_nColors > 256 ? 256 : dib.m_nColors);
+    size_t nAvail = dib.m_dwBufSize > 54 ? (dib.m_dwBufSize - 54) / 4 : 0;
+    for (size_t i = 0; i < nEntries && i < nAvail; ++i) palette[i] = dib.m_lpPalette[i];
+}

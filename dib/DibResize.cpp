@@ -1,81 +1,19 @@
 // Bilinear resampling: Resize into another image, and the fixed-point ResizeFrom.
-#include <cstring>
-
-#include "dib/DibBounds.h"
-#include "dib/ImageMath.h"
+#include "dib/DibSample.h"
 
 int CDib::Resize(CDib& dest, const CRect& rect) {
     if (m_nBitCount != 8 && m_nBitCount != 24) return 0;
     if (rect.left < 0 || rect.top < 0 || rect.right < 0 || rect.bottom < 0) return 0;
     if (!DibRowsComplete(*this)) return 0;
-
-    if (&dest == this) {
-        // Resampling an image into itself would overwrite the source while it is read: go
-        // through a temporary and keep this image's own CPR header.
-        CDib temp;
-        if (!Resize(temp, rect)) {
-            if (temp.m_nError) m_nError = temp.m_nError;
-            return 0;
-        }
-        CPRHEADER header = m_cprHeader;
-        int nCprMode = m_nCprMode;
-        Copy(temp);
-        m_cprHeader = header;
-        m_nCprMode = nCprMode;
-        return m_lpBuf && m_nWidth == temp.m_nWidth && m_nHeight == temp.m_nHeight ? 1 : 0;
-    }
+    // Resampling an image into itself would overwrite the source while it is read.
+    if (&dest == this) return BuildInPlace([&](CDib& built) { return Resize(built, rect); });
 
     const int W = rect.Width(), H = rect.Height();
-    bool bReuse = dest.m_lpBuf && dest.m_nWidth == W && dest.m_nHeight == H &&
-                  dest.m_nBitCount == m_nBitCount && DibRowsComplete(dest);
-    if (!bReuse) {
-        // The new image has the full palette of its depth; entries this image does not have
-        // are black, as its pixels with those indices are drawn.
-        RGBQUAD palette[256] = {};
-        const void* lpPalette = nullptr;
-        if (m_nBitCount == 8) {
-            size_t nEntries = size_t(m_nColors < 0 ? 0 : m_nColors > 256 ? 256 : m_nColors);
-            size_t nAvail = m_dwBufSize > 54 ? (m_dwBufSize - 54) / 4 : 0;
-            if (nEntries > nAvail) nEntries = nAvail;
-            std::memcpy(palette, m_lpPalette, 4 * nEntries);
-            lpPalette = palette;
-        }
-        if (!dest.Create(W, H, m_nBitCount, lpPalette, 0)) return 0;
-    }
+    if (!DibHolds(dest, W, H, m_nBitCount) && !CreateWithPaletteOf(dest, *this, W, H, 0)) return 0;
 
-    const int c = m_nBitCount == 8 ? 1 : 3;
-    const int nLastX = m_nWidth - 1, nLastY = m_nHeight - 1;
     const double kx = double(W) / m_nWidth;
     const double ky = double(H) / m_nHeight;
-    for (int i = 0; i < H; ++i) {
-        const double fy = i / ky;
-        int y0 = int(fy);
-        const double wy = 1 - (fy - y0);
-        if (y0 > nLastY) y0 = nLastY;  // never past the last row, whatever the rounding
-        const BYTE* row0 = StoredRow(y0);
-        const BYTE* row1 = y0 < nLastY ? row0 + m_nRowBytes : row0;
-        BYTE* out = dest.StoredRow(i);
-        for (int j = 0; j < W; ++j) {
-            const double fx = j / kx;
-            int x0 = int(fx);
-            const double wx = 1 - (fx - x0);
-            if (x0 > nLastX) x0 = nLastX;
-            const size_t p0 = size_t(x0) * c, p1 = p0 + c;
-            for (int k = 0; k < c; ++k) {
-                double v;
-                if (x0 < nLastX && y0 < nLastY)
-                    v = wx * wy * row0[p0 + k] + (1 - wx) * wy * row0[p1 + k] + wx * (1 - wy) * row1[p0 + k] +
-                        (1 - wx) * (1 - wy) * row1[p1 + k];
-                else if (y0 < nLastY)
-                    v = wy * row0[p0 + k] + (1 - wy) * row1[p0 + k];
-                else if (x0 < nLastX)
-                    v = wx * row0[p0 + k] + (1 - wx) * row0[p1 + k];
-                else
-                    v = row0[p0 + k];
-                out[size_t(j) * c + k] = BYTE(ClampByte(RoundHalfRandom(v)));
-            }
-        }
-    }
+    SampleBilinear(*this, dest, [ky](int i) { return i / ky; }, [kx](int j) { return j / kx; });
     return 1;
 }
 

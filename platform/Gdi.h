@@ -1,5 +1,6 @@
 // Drawing: device contexts over in-memory 32-bit surfaces, device-dependent bitmaps, DIB
-// transfer (SetDIBitsToDevice), DrawDib, and the CDC / CGdiObject / CBitmap wrappers.
+// transfer (SetDIBitsToDevice), DrawDib, solid brushes, fonts and text, and the CDC /
+// CGdiObject / CBitmap / CBrush / CFont wrappers.
 //
 // Every device context draws into a platform::Surface: the window's client area is one (the
 // widget shows its pixels), a bitmap is one (a memory DC draws into the bitmap selected into it).
@@ -21,6 +22,10 @@ struct HBITMAP__;
 typedef HBITMAP__* HBITMAP;
 struct HDRAWDIB__;
 typedef HDRAWDIB__* HDRAWDIB;
+struct HBRUSH__;
+typedef HBRUSH__* HBRUSH;
+struct HFONT__;
+typedef HFONT__* HFONT;
 
 // ---- constants ----
 constexpr int HORZRES = 8;
@@ -31,8 +36,42 @@ constexpr int PLANES = 14;
 constexpr UINT DIB_RGB_COLORS = 0;
 constexpr UINT DIB_PAL_COLORS = 1;  // not supported: calls that get it fail
 constexpr DWORD CBM_INIT = 0x04;
+constexpr UINT OBJ_BRUSH = 2;
+constexpr UINT OBJ_FONT = 6;
 constexpr UINT OBJ_BITMAP = 7;
 constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
+
+// Stock objects (GetStockObject).
+constexpr int WHITE_BRUSH = 0;
+constexpr int BLACK_BRUSH = 4;
+constexpr int SYSTEM_FONT = 13;
+
+// Background modes and text alignment.
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+constexpr UINT TA_LEFT = 0;
+constexpr UINT TA_RIGHT = 2;
+constexpr UINT TA_CENTER = 6;
+constexpr UINT TA_TOP = 0;
+constexpr UINT TA_BOTTOM = 8;
+constexpr UINT TA_BASELINE = 24;
+constexpr UINT GDI_ERROR = 0xFFFFFFFF;
+
+// Font requests.
+constexpr int FW_DONTCARE = 0;
+constexpr int FW_NORMAL = 400;
+constexpr int FW_BOLD = 700;
+constexpr BYTE ANSI_CHARSET = 0;
+constexpr BYTE DEFAULT_CHARSET = 1;
+constexpr BYTE GB2312_CHARSET = 134;
+constexpr BYTE OUT_DEFAULT_PRECIS = 0;
+constexpr BYTE OUT_TT_PRECIS = 4;
+constexpr BYTE CLIP_DEFAULT_PRECIS = 0;
+constexpr BYTE DEFAULT_QUALITY = 0;
+constexpr BYTE NONANTIALIASED_QUALITY = 3;
+constexpr BYTE ANTIALIASED_QUALITY = 4;
+constexpr BYTE DEFAULT_PITCH = 0;
+constexpr int LF_FACESIZE = 32;
 
 // The BITMAP record of a device-dependent bitmap.  Rows are top-down and padded to 16 bits.
 struct BITMAP {
@@ -45,10 +84,45 @@ struct BITMAP {
     void* bmBits;
 };
 
+// What a font is asked to be.  The face name is UTF-8 (at most 31 bytes).  Height: positive, the
+// height of the character cell; negative, the height of the characters without the internal
+// leading; 0, the default.  Weight, italic, quality and the face name choose how text is drawn;
+// width, escapement, orientation, underline, strike-out, character set and the precisions are
+// kept but change nothing.
+struct LOGFONT {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    char lfFaceName[LF_FACESIZE];
+};
+
+// The measures of the font selected into a DC, in pixels (the first fields of the platform's
+// record).
+struct TEXTMETRIC {
+    LONG tmHeight;           // ascent + descent: the character cell
+    LONG tmAscent;           // from the top of the cell to the base line
+    LONG tmDescent;
+    LONG tmInternalLeading;  // tmHeight less the characters' em height
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;     // advance of 'x'
+    LONG tmMaxCharWidth;
+};
+
 namespace platform {
 
 // A rectangle of 32-bit pixels.  A monochrome surface (the pixels of a 1-bit bitmap) keeps only
-// black and white: every colour stored into it becomes the nearer of the two.
+// black and white: every colour stored into it becomes the nearer of the two; a 16-bit one keeps
+// the upper 5, 6 and 5 bits of red, green and blue.
 class Surface {
 public:
     explicit Surface(int nWidth = 0, int nHeight = 0, DWORD rgbFill = 0x00FFFFFF, int nBitsPixel = 32);
@@ -57,7 +131,7 @@ public:
     int Height() const { return m_nHeight; }
     int Stride() const { return m_nWidth; }                  // DWORDs from one row to the next
     int StrideBytes() const { return m_nWidth * 4; }
-    int BitsPixel() const { return m_nBitsPixel; }           // 32, or 1 for monochrome
+    int BitsPixel() const { return m_nBitsPixel; }           // 32, 24, 16, or 1 for monochrome
     const DWORD* Pixels() const { return m_pixels.data(); }  // 0x00RRGGBB, rows top-down
     DWORD* Pixels() { return m_pixels.data(); }
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_nWidth && y < m_nHeight; }
@@ -113,11 +187,11 @@ HDC CreateDC(LPCTSTR lpszDriver, LPCTSTR lpszDevice, LPCTSTR lpszOutput, const v
 // A memory DC; it starts with a 1 x 1 monochrome bitmap selected, as on the real platform.
 HDC CreateCompatibleDC(HDC hDC);
 BOOL DeleteDC(HDC hDC);
-// Selects a bitmap into a memory DC and returns the one selected before; null on failure (not
-// a memory DC, or the bitmap is selected into another DC).
+// Selects a bitmap, brush or font into a DC and returns the one selected before; null on
+// failure (a bitmap only goes into a memory DC, and into one at a time).
 HGDIOBJ SelectObject(HDC hDC, HGDIOBJ hObject);
 HGDIOBJ GetCurrentObject(HDC hDC, UINT uObjectType);
-// Fails (FALSE) while the object is selected into a DC.
+// Fails (FALSE) while the object is selected into a DC; stock objects stay (TRUE).
 BOOL DeleteObject(HGDIOBJ hObject);
 // PLANES 1, BITSPIXEL 32, HORZRES and VERTRES the size of the surface; 0 for anything else.
 int GetDeviceCaps(HDC hDC, int nIndex);
@@ -125,8 +199,8 @@ int GetDeviceCaps(HDC hDC, int nIndex);
 COLORREF GetPixel(HDC hDC, int x, int y);
 
 // ---- bitmaps ----
-// Planes x bits per pixel must be 1 (monochrome) or 32.  lpBits, if given, holds rows in the
-// format GetBitmapBits returns.
+// Planes x bits per pixel must be 1 (monochrome), 16, 24 or 32.  lpBits, if given, holds rows in
+// the format GetBitmapBits returns.
 HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitsPixel, const void* lpBits);
 // A bitmap in the format of the DC: for a memory DC that of its selected bitmap.
 HBITMAP CreateCompatibleBitmap(HDC hDC, int nWidth, int nHeight);
@@ -135,12 +209,49 @@ HBITMAP CreateCompatibleBitmap(HDC hDC, int nWidth, int nHeight);
 HBITMAP CreateDIBitmap(HDC hDC, const BITMAPINFOHEADER* lpbmih, DWORD fdwInit, const void* lpbInit,
                        const BITMAPINFO* lpbmi, UINT fuUsage);
 // Copies up to cbBuffer bytes of the bitmap's rows (top-down, bmWidthBytes each; 32-bit pixels
-// as blue, green, red, 0; 1-bit pixels most significant bit first, 1 for white) and returns the
+// as blue, green, red, 0; 24-bit as blue, green, red; 16-bit as little-endian 5-6-5 words, red
+// in the upper bits; 1-bit pixels most significant bit first, 1 for white) and returns the
 // number copied.  A null buffer returns the size of all rows.
 LONG GetBitmapBits(HBITMAP hBitmap, LONG cbBuffer, void* lpvBits);
-// With a bitmap: fills a BITMAP record and returns its size; null lpvObject returns the size
-// needed; a buffer smaller than the record gets nothing and returns 0.
+// With a bitmap: fills a BITMAP record, with a font a LOGFONT, and returns its size; null
+// lpvObject returns the size needed; a buffer smaller than the record gets nothing and returns 0.
 int GetObject(HGDIOBJ hObject, int cbBuffer, void* lpvObject);
+
+// ---- brushes ----
+HBRUSH CreateSolidBrush(COLORREF colour);
+// Paints the rectangle (right and bottom excluded) with the brush; 0 for a bad DC or brush.
+int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
+// WHITE_BRUSH, BLACK_BRUSH or SYSTEM_FONT; null for anything else.
+HGDIOBJ GetStockObject(int nIndex);
+
+// ---- fonts and text ----
+// Text is drawn with FreeType from the installed faces that fontconfig finds for the face name:
+// a name that is not installed falls back to an installed face that covers the text (Chinese
+// text to a CJK face), and characters the chosen face lacks are taken from the next face that
+// has them.  Strings are UTF-8; counts are in bytes.
+HFONT CreateFont(int cHeight, int cWidth, int cEscapement, int cOrientation, int cWeight, DWORD bItalic,
+                 DWORD bUnderline, DWORD bStrikeOut, DWORD iCharSet, DWORD iOutPrecision, DWORD iClipPrecision,
+                 DWORD iQuality, DWORD iPitchAndFamily, LPCTSTR pszFaceName);
+HFONT CreateFontIndirect(const LOGFONT* lplf);
+// A new DC draws text in black on an opaque white background, aligned TA_LEFT | TA_TOP, with the
+// stock system font (16 pixels).  Each setter returns the previous value (CLR_INVALID, 0 or
+// GDI_ERROR for a bad DC).
+COLORREF SetTextColor(HDC hDC, COLORREF colour);
+COLORREF GetTextColor(HDC hDC);
+COLORREF SetBkColor(HDC hDC, COLORREF colour);
+COLORREF GetBkColor(HDC hDC);
+int SetBkMode(HDC hDC, int nMode);  // TRANSPARENT or OPAQUE
+int GetBkMode(HDC hDC);
+UINT SetTextAlign(HDC hDC, UINT fMode);
+UINT GetTextAlign(HDC hDC);
+// Draws c bytes of text with the selected font and text colour, its reference point at (x, y)
+// as the alignment says; an opaque background first fills the text's cell with the background
+// colour.  Glyphs are whole pixels of the text colour, unless the font asks for
+// ANTIALIASED_QUALITY (smoothed edges).  The screen DC keeps no pixels: drawing there succeeds
+// and changes nothing.
+BOOL TextOut(HDC hDC, int x, int y, LPCTSTR lpString, int c);
+BOOL GetTextExtentPoint32(HDC hDC, LPCTSTR lpString, int c, SIZE* lpSize);
+BOOL GetTextMetrics(HDC hDC, TEXTMETRIC* lptm);
 
 // ---- DIB transfer ----
 // Copies scan lines uStartScan .. uStartScan + cLines - 1 of a DIB (1, 2, 4, 8 or 24 bits,
@@ -195,6 +306,28 @@ public:
     static CBitmap* FromHandle(HBITMAP hBitmap);
 };
 
+class CBrush : public CGdiObject {
+public:
+    CBrush() = default;
+    explicit CBrush(COLORREF colour) { CreateSolidBrush(colour); }
+    BOOL CreateSolidBrush(COLORREF colour);
+    operator HBRUSH() const { return static_cast<HBRUSH>(m_hObject); }
+    static CBrush* FromHandle(HBRUSH hBrush);
+};
+
+class CFont : public CGdiObject {
+public:
+    BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
+                    BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
+                    BYTE nQuality, BYTE nPitchAndFamily, LPCTSTR lpszFacename);
+    BOOL CreateFontIndirect(const LOGFONT* lpLogFont);
+    int GetLogFont(LOGFONT* pLogFont) const { return GetObject(sizeof(LOGFONT), pLogFont); }
+    operator HFONT() const { return static_cast<HFONT>(m_hObject); }
+    static CFont* FromHandle(HFONT hFont);
+};
+
+class CString;
+
 class CDC {
 public:
     CDC() = default;
@@ -213,6 +346,22 @@ public:
     // Returns the bitmap selected before (possibly a temporary wrapper), null on failure.
     CBitmap* SelectObject(CBitmap* pBitmap);
     CBitmap* GetCurrentBitmap() const;
+    CBrush* SelectObject(CBrush* pBrush);
+    CFont* SelectObject(CFont* pFont);
+    CFont* GetCurrentFont() const;
+    void FillRect(LPCRECT lpRect, CBrush* pBrush);
+    COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }
+    COLORREF GetTextColor() const { return ::GetTextColor(m_hDC); }
+    COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(m_hDC, colour); }
+    COLORREF GetBkColor() const { return ::GetBkColor(m_hDC); }
+    int SetBkMode(int nMode) { return ::SetBkMode(m_hDC, nMode); }
+    int GetBkMode() const { return ::GetBkMode(m_hDC); }
+    UINT SetTextAlign(UINT nFlags) { return ::SetTextAlign(m_hDC, nFlags); }
+    UINT GetTextAlign() const { return ::GetTextAlign(m_hDC); }
+    BOOL TextOut(int x, int y, LPCTSTR lpszString, int nCount) { return ::TextOut(m_hDC, x, y, lpszString, nCount); }
+    BOOL TextOut(int x, int y, const CString& str);
+    CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;
+    BOOL GetTextMetrics(TEXTMETRIC* lpMetrics) const { return ::GetTextMetrics(m_hDC, lpMetrics); }
     int GetDeviceCaps(int nIndex) const;
     COLORREF GetPixel(int x, int y) const;
     COLORREF GetPixel(POINT point) const { return GetPixel(point.x, point.y); }

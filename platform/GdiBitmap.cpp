@@ -17,11 +17,15 @@ void LoadBits(Surface& s, const BYTE* lpBits) {
     for (int y = 0; y < s.Height(); ++y) {
         const BYTE* row = lpBits + size_t(y) * nStride;
         for (int x = 0; x < s.Width(); ++x) {
-            if (s.BitsPixel() == 1) {
-                s.SetPixel(x, y, (row[x >> 3] >> (7 - (x & 7))) & 1 ? 0x00FFFFFF : 0);
-            } else {
-                const BYTE* p = row + size_t(4) * x;
-                s.SetPixel(x, y, (DWORD(p[2]) << 16) | (DWORD(p[1]) << 8) | p[0]);
+            const BYTE* p = row + size_t(s.BitsPixel() / 8) * x;
+            switch (s.BitsPixel()) {
+                case 1: s.SetPixel(x, y, (row[x >> 3] >> (7 - (x & 7))) & 1 ? 0x00FFFFFF : 0); break;
+                case 16: {
+                    DWORD w = p[0] | (p[1] << 8);
+                    s.SetPixel(x, y, ((w >> 11) << 19) | (((w >> 5) & 0x3F) << 10) | ((w & 0x1F) << 3));
+                    break;
+                }
+                default: s.SetPixel(x, y, (DWORD(p[2]) << 16) | (DWORD(p[1]) << 8) | p[0]);
             }
         }
     }
@@ -31,7 +35,7 @@ void LoadBits(Surface& s, const BYTE* lpBits) {
 
 HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitsPixel, const void* lpBits) {
     unsigned long long nDepth = (unsigned long long)nPlanes * nBitsPixel;
-    if (nDepth != 1 && nDepth != 32) return nullptr;
+    if (nDepth != 1 && nDepth != 16 && nDepth != 24 && nDepth != 32) return nullptr;
     HBITMAP__* bm = NewBitmap(nWidth, nHeight, int(nDepth));
     if (bm && lpBits) LoadBits(bm->surface, static_cast<const BYTE*>(lpBits));
     return bm;
@@ -82,14 +86,21 @@ LONG GetBitmapBits(HBITMAP hBitmap, LONG cbBuffer, void* lpvBits) {
         std::fill(row.begin(), row.end(), 0);
         for (int x = 0; x < s.Width(); ++x) {
             DWORD p = s.Pixel(x, y);
-            if (s.BitsPixel() == 1) {
-                if (p) row[size_t(x >> 3)] |= BYTE(0x80 >> (x & 7));
-            } else {
-                BYTE* q = &row[size_t(4) * x];
-                q[0] = BYTE(p);
-                q[1] = BYTE(p >> 8);
-                q[2] = BYTE(p >> 16);
-                q[3] = 0;
+            BYTE* q = &row[size_t(s.BitsPixel() / 8) * x];
+            switch (s.BitsPixel()) {
+                case 1:
+                    if (p) row[size_t(x >> 3)] |= BYTE(0x80 >> (x & 7));
+                    break;
+                case 16: {
+                    DWORD w = ((p >> 19) << 11) | (((p >> 10) & 0x3F) << 5) | ((p >> 3) & 0x1F);
+                    q[0] = BYTE(w);
+                    q[1] = BYTE(w >> 8);
+                    break;
+                }
+                default:  // 24 and 32 bits; the fourth byte of a 32-bit pixel stays 0
+                    q[0] = BYTE(p);
+                    q[1] = BYTE(p >> 8);
+                    q[2] = BYTE(p >> 16);
             }
         }
         size_t n = size_t(std::min<long long>(nCopy, nStride));
@@ -101,6 +112,12 @@ LONG GetBitmapBits(HBITMAP hBitmap, LONG cbBuffer, void* lpvBits) {
 }
 
 int GetObject(HGDIOBJ hObject, int cbBuffer, void* lpvObject) {
+    if (HFONT__* font = LookupFont(hObject)) {
+        if (!lpvObject) return int(sizeof(LOGFONT));
+        if (cbBuffer < int(sizeof(LOGFONT))) return 0;
+        std::memcpy(lpvObject, &font->logFont, sizeof(LOGFONT));
+        return int(sizeof(LOGFONT));
+    }
     HBITMAP__* bm = LookupBitmap(hObject);
     if (!bm) return 0;
     if (!lpvObject) return int(sizeof(BITMAP));

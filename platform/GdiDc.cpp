@@ -1,4 +1,5 @@
-// Surfaces, device contexts, object selection and the CDC and CGdiObject wrappers.
+// Surfaces, device contexts, the registry of GDI objects, object selection and the CDC and
+// CGdiObject wrappers.
 #include <cstring>
 #include <new>
 #include <unordered_map>
@@ -11,12 +12,13 @@ namespace platform {
 Surface::Surface(int nWidth, int nHeight, DWORD rgbFill, int nBitsPixel)
     : m_nWidth(nWidth > 0 && nHeight > 0 ? nWidth : 0),
       m_nHeight(nWidth > 0 && nHeight > 0 ? nHeight : 0),
-      m_nBitsPixel(nBitsPixel == 1 ? 1 : 32) {
+      m_nBitsPixel(nBitsPixel == 1 || nBitsPixel == 16 || nBitsPixel == 24 ? nBitsPixel : 32) {
     m_pixels.assign(size_t(m_nWidth) * size_t(m_nHeight), Store(rgbFill));
 }
 
 DWORD Surface::Store(DWORD rgb) const {
     rgb &= 0x00FFFFFF;
+    if (m_nBitsPixel == 16) return rgb & 0x00F8FCF8;  // what 5-6-5 pixels keep of each colour
     if (m_nBitsPixel != 1) return rgb;
     // The nearer of black and white by brightness.
     int nLevel = int((rgb >> 16) & 0xFF) * 30 + int((rgb >> 8) & 0xFF) * 59 + int(rgb & 0xFF) * 11;
@@ -43,10 +45,16 @@ namespace {
 
 std::unordered_set<HDC__*> g_dcs;
 std::unordered_map<const void*, GdiObject*> g_objects;
-// Temporary wrappers handed out by FromHandle for handles no C++ object is attached to, and the
-// objects that are attached.
-std::unordered_map<const void*, CBitmap*> g_tempBitmaps;
-std::unordered_map<const void*, CBitmap*> g_attachedBitmaps;
+// Temporary wrappers handed out by FromHandle for handles no C++ object is attached to (they never
+// delete their handle, so it is taken from them first), and the objects that are attached.
+struct ReleaseWrapper {
+    void operator()(CGdiObject* p) const {
+        p->m_hObject = nullptr;
+        delete p;
+    }
+};
+std::unordered_map<const void*, std::unique_ptr<CGdiObject, ReleaseWrapper>> g_tempObjects;
+std::unordered_map<const void*, CGdiObject*> g_attachedObjects;
 std::unordered_map<const void*, CDC*> g_tempDCs;
 std::unordered_map<const void*, CDC*> g_attachedDCs;
 
@@ -58,20 +66,55 @@ bool SizeAllowed(int nWidth, int nHeight) {
 }
 
 HDC NewDC(std::unique_ptr<HDC__> dc) {
+    dc->font = StockFont();
+    dc->brush = StockBrush(WHITE_BRUSH);
     HDC h = dc.release();
     g_dcs.insert(h);
     return h;
+}
+
+template <class T>
+T* LookupKind(HGDIOBJ hObject, GdiObject::Kind kind) {
+    GdiObject* object = LookupObject(hObject);
+    return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
+}
+
+// Puts a brush or font into the DC's slot and returns the one it held.
+template <class T>
+HGDIOBJ Exchange(T*& slot, T* object) {
+    T* old = slot;
+    if (old) --old->nSelected;
+    slot = object;
+    ++object->nSelected;
+    return static_cast<HGDIOBJ>(old);
+}
+
+bool Selected(const GdiObject* object) {
+    switch (object->kind) {
+        case GdiObject::kBitmap: return static_cast<const HBITMAP__*>(object)->selectedInto != nullptr;
+        case GdiObject::kBrush: return static_cast<const HBRUSH__*>(object)->nSelected > 0;
+        case GdiObject::kFont: return static_cast<const HFONT__*>(object)->nSelected > 0;
+    }
+    return false;
 }
 
 }  // namespace
 
 HDC__* LookupDC(HDC hDC) { return hDC && g_dcs.count(hDC) ? hDC : nullptr; }
 
-HBITMAP__* LookupBitmap(HGDIOBJ hObject) {
+GdiObject* LookupObject(HGDIOBJ hObject) {
     if (!hObject) return nullptr;
     auto it = g_objects.find(hObject);
-    if (it == g_objects.end() || it->second->kind != GdiObject::kBitmap) return nullptr;
-    return static_cast<HBITMAP__*>(it->second);
+    return it == g_objects.end() ? nullptr : it->second;
+}
+
+HBITMAP__* LookupBitmap(HGDIOBJ hObject) { return LookupKind<HBITMAP__>(hObject, GdiObject::kBitmap); }
+HBRUSH__* LookupBrush(HGDIOBJ hObject) { return LookupKind<HBRUSH__>(hObject, GdiObject::kBrush); }
+HFONT__* LookupFont(HGDIOBJ hObject) { return LookupKind<HFONT__>(hObject, GdiObject::kFont); }
+
+HGDIOBJ RegisterObject(GdiObject* pObject) {
+    g_objects[static_cast<const void*>(pObject)] = pObject;
+    return static_cast<HGDIOBJ>(pObject);
 }
 
 HBITMAP__* NewBitmap(int nWidth, int nHeight, int nBitsPixel) {
@@ -84,7 +127,7 @@ HBITMAP__* NewBitmap(int nWidth, int nHeight, int nBitsPixel) {
         delete bm;
         return nullptr;
     }
-    g_objects[static_cast<HGDIOBJ>(bm)] = bm;
+    RegisterObject(bm);
     return bm;
 }
 
@@ -92,7 +135,7 @@ HBITMAP StockBitmap() {
     static HBITMAP stock = [] {
         HBITMAP__* bm = new HBITMAP__(1, 1, 1);
         bm->stock = true;
-        g_objects[static_cast<HGDIOBJ>(bm)] = bm;
+        RegisterObject(bm);
         return bm;
     }();
     return stock;
@@ -103,14 +146,18 @@ int CompatibleBitsPixel(const HDC__* dc) {
     return 32;
 }
 
-void ForgetBitmapWrapper(HGDIOBJ hObject) {
-    auto it = g_tempBitmaps.find(hObject);
-    if (it == g_tempBitmaps.end()) return;
-    CBitmap* wrapper = it->second;
-    g_tempBitmaps.erase(it);
-    wrapper->m_hObject = nullptr;
-    delete wrapper;
+CGdiObject* WrapperFor(HGDIOBJ hObject, CGdiObject* (*make)()) {
+    auto attached = g_attachedObjects.find(hObject);
+    if (attached != g_attachedObjects.end()) return attached->second;
+    auto temp = g_tempObjects.find(hObject);
+    if (temp != g_tempObjects.end()) return temp->second.get();
+    CGdiObject* wrapper = make();
+    wrapper->m_hObject = hObject;  // not attached: the wrapper never deletes the handle
+    g_tempObjects.emplace(hObject, wrapper);
+    return wrapper;
 }
+
+void ForgetObjectWrapper(HGDIOBJ hObject) { g_tempObjects.erase(hObject); }
 
 void ForgetDCWrapper(HDC hDC) {
     auto it = g_tempDCs.find(hDC);
@@ -186,9 +233,7 @@ HDC CreateDC(LPCTSTR lpszDriver, LPCTSTR, LPCTSTR, const void*) {
     if (!lpszDriver || std::strcmp(lpszDriver, "DISPLAY") != 0) return nullptr;
     auto dc = std::make_unique<HDC__>();
     dc->kind = HDC__::kScreen;
-    HDC h = dc.release();
-    g_dcs.insert(h);
-    return h;
+    return NewDC(std::move(dc));
 }
 
 HDC CreateCompatibleDC(HDC hDC) {
@@ -196,9 +241,7 @@ HDC CreateCompatibleDC(HDC hDC) {
     auto dc = std::make_unique<HDC__>();
     dc->kind = HDC__::kMemory;
     dc->bitmap = StockBitmap();
-    HDC h = dc.release();
-    g_dcs.insert(h);
-    return h;
+    return NewDC(std::move(dc));
 }
 
 BOOL DeleteDC(HDC hDC) {
@@ -206,6 +249,8 @@ BOOL DeleteDC(HDC hDC) {
     if (!dc) return FALSE;
     // The selected bitmap survives the DC; its owner deletes it.
     if (dc->bitmap && dc->bitmap->selectedInto == dc) dc->bitmap->selectedInto = nullptr;
+    if (dc->font) --dc->font->nSelected;
+    if (dc->brush) --dc->brush->nSelected;
     g_dcs.erase(dc);
     ForgetDCWrapper(hDC);
     delete dc;
@@ -214,8 +259,12 @@ BOOL DeleteDC(HDC hDC) {
 
 HGDIOBJ SelectObject(HDC hDC, HGDIOBJ hObject) {
     HDC__* dc = LookupDC(hDC);
-    HBITMAP__* bm = LookupBitmap(hObject);
-    if (!dc || !bm || dc->kind != HDC__::kMemory) return nullptr;
+    GdiObject* object = LookupObject(hObject);
+    if (!dc || !object) return nullptr;
+    if (object->kind == GdiObject::kBrush) return Exchange(dc->brush, static_cast<HBRUSH__*>(object));
+    if (object->kind == GdiObject::kFont) return Exchange(dc->font, static_cast<HFONT__*>(object));
+    HBITMAP__* bm = static_cast<HBITMAP__*>(object);
+    if (dc->kind != HDC__::kMemory) return nullptr;
     if (bm == dc->bitmap) return bm;
     if (!bm->stock && bm->selectedInto) return nullptr;
     HBITMAP__* old = dc->bitmap;
@@ -227,18 +276,32 @@ HGDIOBJ SelectObject(HDC hDC, HGDIOBJ hObject) {
 
 HGDIOBJ GetCurrentObject(HDC hDC, UINT uObjectType) {
     HDC__* dc = LookupDC(hDC);
-    if (!dc || uObjectType != OBJ_BITMAP || dc->kind != HDC__::kMemory) return nullptr;
-    return static_cast<HGDIOBJ>(dc->bitmap);
+    if (!dc) return nullptr;
+    switch (uObjectType) {
+        case OBJ_FONT: return static_cast<HGDIOBJ>(dc->font);
+        case OBJ_BRUSH: return static_cast<HGDIOBJ>(dc->brush);
+        case OBJ_BITMAP: return dc->kind == HDC__::kMemory ? static_cast<HGDIOBJ>(dc->bitmap) : nullptr;
+        default: return nullptr;
+    }
+}
+
+HGDIOBJ GetStockObject(int nIndex) {
+    switch (nIndex) {
+        case WHITE_BRUSH:
+        case BLACK_BRUSH: return static_cast<HGDIOBJ>(StockBrush(nIndex));
+        case SYSTEM_FONT: return static_cast<HGDIOBJ>(StockFont());
+        default: return nullptr;
+    }
 }
 
 BOOL DeleteObject(HGDIOBJ hObject) {
-    HBITMAP__* bm = LookupBitmap(hObject);
-    if (!bm) return FALSE;
-    if (bm->stock) return TRUE;  // stock objects are never deleted
-    if (bm->selectedInto) return FALSE;
+    GdiObject* object = LookupObject(hObject);
+    if (!object) return FALSE;
+    if (object->stock) return TRUE;  // stock objects are never deleted
+    if (Selected(object)) return FALSE;
     g_objects.erase(hObject);
-    ForgetBitmapWrapper(hObject);
-    delete bm;
+    ForgetObjectWrapper(hObject);
+    delete object;
     return TRUE;
 }
 
@@ -272,15 +335,15 @@ CGdiObject::~CGdiObject() {
 BOOL CGdiObject::Attach(HGDIOBJ hObject) {
     if (m_hObject || !hObject) return FALSE;
     m_hObject = hObject;
-    if (CBitmap* self = dynamic_cast<CBitmap*>(this)) g_attachedBitmaps[hObject] = self;
+    g_attachedObjects[hObject] = this;
     return TRUE;
 }
 
 HGDIOBJ CGdiObject::Detach() {
     HGDIOBJ h = m_hObject;
     if (h) {
-        auto it = g_attachedBitmaps.find(h);
-        if (it != g_attachedBitmaps.end() && it->second == this) g_attachedBitmaps.erase(it);
+        auto it = g_attachedObjects.find(h);
+        if (it != g_attachedObjects.end() && it->second == this) g_attachedObjects.erase(it);
     }
     m_hObject = nullptr;
     return h;
@@ -298,28 +361,7 @@ int CGdiObject::GetObject(int nCount, void* lpObject) const {
     return ::GetObject(m_hObject, nCount, lpObject);
 }
 
-CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) {
-    HBITMAP__* bm = LookupBitmap(hBitmap);
-    if (!bm) return nullptr;
-    if (bm->stock) {
-        // The stock bitmap lives as long as the program, and so does its one wrapper.
-        struct StockWrapper {
-            CBitmap bitmap;
-            ~StockWrapper() { bitmap.m_hObject = nullptr; }
-        };
-        static StockWrapper stock;
-        stock.bitmap.m_hObject = hBitmap;
-        return &stock.bitmap;
-    }
-    auto attached = g_attachedBitmaps.find(static_cast<HGDIOBJ>(hBitmap));
-    if (attached != g_attachedBitmaps.end()) return attached->second;
-    auto temp = g_tempBitmaps.find(static_cast<HGDIOBJ>(hBitmap));
-    if (temp != g_tempBitmaps.end()) return temp->second;
-    CBitmap* wrapper = new CBitmap;
-    wrapper->m_hObject = hBitmap;  // not attached: the wrapper never deletes the handle
-    g_tempBitmaps[static_cast<HGDIOBJ>(hBitmap)] = wrapper;
-    return wrapper;
-}
+CBitmap* CBitmap::FromHandle(HBITMAP hBitmap) { return WrapperOf<CBitmap>(hBitmap, LookupBitmap(hBitmap) != nullptr); }
 
 // ---- CDC ----
 
@@ -359,16 +401,8 @@ BOOL CDC::DeleteDC() {
     return ::DeleteDC(Detach());
 }
 
-CBitmap* CDC::SelectObject(CBitmap* pBitmap) {
-    if (!pBitmap) return nullptr;
-    HGDIOBJ old = ::SelectObject(m_hDC, pBitmap->m_hObject);
-    return old ? CBitmap::FromHandle(static_cast<HBITMAP>(old)) : nullptr;
-}
-
-CBitmap* CDC::GetCurrentBitmap() const {
-    HGDIOBJ h = ::GetCurrentObject(m_hDC, OBJ_BITMAP);
-    return h ? CBitmap::FromHandle(static_cast<HBITMAP>(h)) : nullptr;
-}
+CBitmap* CDC::SelectObject(CBitmap* pBitmap) { return SelectWrapped(m_hDC, pBitmap); }
+CBitmap* CDC::GetCurrentBitmap() const { return CurrentWrapped<CBitmap>(m_hDC, OBJ_BITMAP); }
 
 int CDC::GetDeviceCaps(int nIndex) const { return ::GetDeviceCaps(m_hDC, nIndex); }
 

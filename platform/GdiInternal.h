@@ -7,13 +7,16 @@
 
 namespace platform {
 
-// Base of every GDI object a handle can name.  Pens, brushes and fonts join as further kinds.
+// Base of every GDI object a handle can name.  Pens join as a further kind.
 struct GdiObject {
-    enum Kind { kBitmap };
+    enum Kind { kBitmap, kBrush, kFont };
     explicit GdiObject(Kind k) : kind(k) {}
     virtual ~GdiObject() = default;
     Kind kind;
+    bool stock = false;  // a stock object: shared, never deleted
 };
+
+class FontFaces;
 
 }  // namespace platform
 
@@ -22,7 +25,21 @@ struct HBITMAP__ : platform::GdiObject {
         : GdiObject(kBitmap), surface(nWidth, nHeight, 0, nBitsPixel) {}
     platform::Surface surface;
     HDC selectedInto = nullptr;  // the memory DC holding it, if any
-    bool stock = false;          // the shared 1 x 1 monochrome bitmap of new memory DCs
+};
+
+struct HBRUSH__ : platform::GdiObject {
+    explicit HBRUSH__(COLORREF c) : GdiObject(kBrush), colour(c) {}
+    COLORREF colour;
+    int nSelected = 0;  // DCs that hold it selected
+};
+
+struct HFONT__ : platform::GdiObject {
+    explicit HFONT__(const LOGFONT& lf);
+    ~HFONT__() override;
+    LOGFONT logFont;
+    int nSelected = 0;
+    // The installed faces that draw it, found on first use (platform/FontEngine.h).
+    std::unique_ptr<platform::FontFaces> faces;
 };
 
 struct HDC__ {
@@ -31,21 +48,55 @@ struct HDC__ {
     platform::Surface* target = nullptr;          // kSurface: where it draws
     std::unique_ptr<platform::Surface> owned;     // kSurface made with a size: its own surface
     HBITMAP bitmap = nullptr;                     // kMemory: the selected bitmap
-    // Later: pen, brush, font, text colour, background mode and raster operation.
+    HFONT font = nullptr;                         // the selected font (at first the stock one)
+    HBRUSH brush = nullptr;                       // the selected brush (at first white)
+    COLORREF textColour = RGB(0, 0, 0);
+    COLORREF bkColour = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    UINT textAlign = TA_LEFT | TA_TOP;
+    // Later: pen and raster operation.
 };
 
 namespace platform {
 
 // The live object behind a handle, or null.
 HDC__* LookupDC(HDC hDC);
+GdiObject* LookupObject(HGDIOBJ hObject);
 HBITMAP__* LookupBitmap(HGDIOBJ hObject);
+HBRUSH__* LookupBrush(HGDIOBJ hObject);
+HFONT__* LookupFont(HGDIOBJ hObject);
+// Makes a new object's handle live (the registry owns it from then on) and returns the handle.
+HGDIOBJ RegisterObject(GdiObject* pObject);
 // Bitmaps are created and registered here; null if the size is not allowed.
 HBITMAP__* NewBitmap(int nWidth, int nHeight, int nBitsPixel);
+// The stock objects: the 1 x 1 monochrome bitmap of new memory DCs, the system font and the
+// solid brushes (GetStockObject).
 HBITMAP StockBitmap();
+HFONT StockFont();
+HBRUSH StockBrush(int nIndex);
 // Bits per pixel of bitmaps compatible with a DC.
 int CompatibleBitsPixel(const HDC__* dc);
+// The C++ object attached to a live handle, or else a temporary wrapper made by `make`, which
+// lives as long as the handle and never deletes it.
+CGdiObject* WrapperFor(HGDIOBJ hObject, CGdiObject* (*make)());
+// The wrapper of class T (CBitmap, CBrush, CFont) for a live handle of T's kind, or null.
+template <class T>
+T* WrapperOf(HGDIOBJ hObject, bool bLive) {
+    return bLive ? static_cast<T*>(WrapperFor(hObject, []() -> CGdiObject* { return new T; })) : nullptr;
+}
+// CDC::SelectObject and the current object of a kind, as wrappers.
+template <class T>
+T* SelectWrapped(HDC hDC, T* pObject) {
+    HGDIOBJ old = pObject ? ::SelectObject(hDC, pObject->m_hObject) : nullptr;
+    return WrapperOf<T>(old, old != nullptr);  // the one it replaces is of the same kind
+}
+template <class T>
+T* CurrentWrapped(HDC hDC, UINT uObjectType) {
+    HGDIOBJ h = ::GetCurrentObject(hDC, uObjectType);
+    return WrapperOf<T>(h, h != nullptr);
+}
 // Called when a handle dies, so the temporary wrappers made for it go too.
-void ForgetBitmapWrapper(HGDIOBJ hObject);
+void ForgetObjectWrapper(HGDIOBJ hObject);
 void ForgetDCWrapper(HDC hDC);
 
 // Reads the pixels of an uncompressed DIB of 1, 2, 4, 8 or 24 bits.

@@ -249,3 +249,96 @@ TEST(CliConvert, BetweenBmpCprAndRawAndInfoDescribesThem) {
     EXPECT_EQ(fake.status, 1);
     EXPECT_NE(fake.err.find("not a CPR file"), std::string::npos) << fake.err;
 }
+
+TEST(CliEdit, AppliesTheOperationsInOrderAsTheLibraryDoes) {
+    TempDir dir;
+    CDib original, other;
+    MakePicture(original, 41, 29, 24, 3);
+    MakePicture(other, 13, 9, 24, 4);
+    ASSERT_TRUE(original.SaveBmp(dir.Path("in.bmp").c_str()));
+    ASSERT_TRUE(other.SaveBmp(dir.Path("o@x.bmp").c_str()));  // an '@' in a file name is kept
+    std::string ops =
+        " --crop 1,2,39,27 --flip-horizontal --warp-rect 3,3,20,15 --paste " + dir.Path("o@x.bmp") +
+        "@4,4,30,20 --blend " + dir.Path("o@x.bmp") + "@0,0,38,25:0.5 --flip-vertical --subsample 2,1"
+        " --resize 30x21 --warp --line=-5,3,40,18:#FF8000 --rect 2,2,20,12:#00FF00 --circle 15,10,7:#0000FF"
+        " --text '1,20:12:#FFFFFF:Hi 你好:宋体'";
+    CliRun run = RunCli(dir, "edit " + dir.Path("in.bmp") + " " + dir.Path("out.bmp") + " --seed 77" + ops);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    auto image = std::make_unique<CDib>();
+    image->Copy(original);
+    auto replace = [&image](auto op) {
+        auto out = std::make_unique<CDib>();
+        op(*out);
+        image = std::move(out);
+    };
+    crt::srand(77);
+    replace([&](CDib& out) { out.CopyRect(*image, CRect(1, 2, 39, 27)); });
+    image->FlipHorizontal();
+    replace([&](CDib& out) { image->WarpRect(out, CRect(3, 3, 20, 15)); });
+    image->Paste(other, CRect(4, 4, 30, 20));
+    image->Blend(*image, other, CRect(0, 0, 38, 25), 0.5);
+    image->FlipVertical();
+    replace([&](CDib& out) { image->Subsample(out, 2, 1); });
+    replace([&](CDib& out) { image->Resize(out, CRect(0, 0, 30, 21)); });
+    replace([&](CDib& out) { image->Warp(out); });
+    image->DrawLine(-5, 3, 40, 18, RGB(255, 128, 0));
+    image->DrawRect(CRect(2, 2, 20, 12), RGB(0, 255, 0));
+    image->DrawCircle(15, 10, 7, RGB(0, 0, 255));
+    image->DrawString(1, 20, "Hi 你好", 12, RGB(255, 255, 255), "宋体");
+    CDib written;
+    ASSERT_TRUE(written.LoadBmp(dir.Path("out.bmp").c_str()));
+    ASSERT_EQ(written.m_nWidth, 30);
+    EXPECT_EQ(RgbPixels(written), RgbPixels(*image));
+
+    // CPR in, raw out: by extension, as convert does.
+    CDib grey;
+    MakePicture(grey, 24, 16, 8);
+    ASSERT_TRUE(grey.SaveCpr(dir.Path("in.cpr").c_str(), 50, FALSE));
+    run = RunCli(dir, "edit " + dir.Path("in.cpr") + " " + dir.Path("out.raw") + " --crop 0,0,9,4");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFileBytes(dir.Path("out.raw")).size(), 4u + 10 * 5);
+}
+
+TEST(CliEdit, BadArgumentsExitTwoAndWriteNothing) {
+    TempDir dir;
+    CDib grey, colour, four;
+    MakePicture(grey, 20, 10, 8);
+    MakePicture(colour, 20, 10, 24);
+    ASSERT_TRUE(four.Create(8, 8, 4, nullptr, 0));
+    ASSERT_TRUE(grey.SaveBmp(dir.Path("g.bmp").c_str()));
+    ASSERT_TRUE(colour.SaveBmp(dir.Path("c.bmp").c_str()));
+    ASSERT_TRUE(four.SaveBmp(dir.Path("f.bmp").c_str()));
+    const std::string in = dir.Path("g.bmp") + " " + dir.Path("o.bmp");
+    for (const std::string& bad : std::vector<std::string>{"--crop 0,0,20,5", "--crop=-1,0,3,3", "--crop 1,2,3", "--crop 1,2,3,x", "--crop 5,0,3,3",
+                            "--subsample 0,1", "--subsample 21,1", "--resize 0x5", "--resize 10000x10000", "--resize 5",
+                            "--paste " + dir.Path("c.bmp") + "@0,0,5,5", "--paste " + dir.Path("g.bmp") + "@0,0,20,10",
+                            "--paste nofile", "--blend " + dir.Path("g.bmp") + "@0,0,5,5:1.5",
+                            "--blend " + dir.Path("g.bmp") + "@0,0,21,5:0.5", "--blend " + dir.Path("g.bmp") + "@0,0,5,5",
+                            "--warp-rect 0,0,20,9", "--line 0,0,5,5:red", "--line 0,0,5,5:#12345", "--line 0,0,5:#123456",
+                            "--line 0,0,5,5000000:#123456", "--rect 3,0,3,5:#000000", "--circle 5,5,-2:#000000",
+                            "--circle=5,5,2", "--text 20,5:12:#000000:x", "--text 5,5:0:#000000:x", "--text 5,5:12:#000000",
+                            "--bogus", "--warp extra"}) {
+        CliRun r = RunCli(dir, "edit " + in + " " + bad);
+        EXPECT_EQ(r.status, 2) << bad << ": " << r.err;
+        EXPECT_TRUE(OneLine(r.err)) << bad << ": " << r.err;
+        EXPECT_FALSE(FileExists(dir.Path("o.bmp"))) << bad;
+    }
+    CliRun depth = RunCli(dir, "edit " + dir.Path("f.bmp") + " " + dir.Path("o.bmp") + " --warp");
+    EXPECT_EQ(depth.status, 2);
+    EXPECT_NE(depth.err.find("8 and 24-bit"), std::string::npos) << depth.err;
+    // A file that cannot be loaded is the library's failure; the operations after it never run.
+    CliRun missing = RunCli(dir, "edit " + in + " --flip-vertical --paste " + dir.Path("none.bmp") + "@0,0,5,5 --crop 99,0,0,0");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("cannot be opened"), std::string::npos) << missing.err;
+    EXPECT_FALSE(FileExists(dir.Path("o.bmp")));
+    // JPEG is read only; PNG is written.
+    EXPECT_EQ(RunCli(dir, "edit " + dir.Path("g.bmp") + " " + dir.Path("o.jpg") + " --warp").status, 2);
+    ASSERT_EQ(RunCli(dir, "edit " + dir.Path("g.bmp") + " " + dir.Path("o.png") + " --flip-horizontal").status, 0);
+    CDib png;
+    ASSERT_TRUE(png.LoadFile(dir.Path("o.png").c_str()));
+    grey.FlipHorizontal();
+    EXPECT_EQ(RgbPixels(png), RgbPixels(grey));
+    // Flipping works at every depth.
+    EXPECT_EQ(RunCli(dir, "edit " + dir.Path("f.bmp") + " " + dir.Path("o.bmp") + " --flip-vertical").status, 0);
+}

@@ -46,6 +46,27 @@ TEST(Bitmaps, CreateBitmapTakesRowsInTheFormatItGivesBack) {
     EXPECT_EQ(GetObject(h, 0, nullptr), int(sizeof(BITMAP)));
     DeleteObject(h);
 
+    // 16 and 24 bits: rows padded to 16 bits; 5-6-5 words keep the upper bits of each colour.
+    const BYTE high[8] = {0x1F, 0xF8, 0xE0, 0x07, 0x21, 0x08, 0, 0};
+    h = CreateBitmap(3, 1, 1, 16, high);
+    ASSERT_EQ(GetObject(h, sizeof bm, &bm), int(sizeof bm));
+    EXPECT_EQ(bm.bmWidthBytes, 6);
+    EXPECT_EQ(platform::GetBitmapSurface(h)->Pixel(0, 0), 0x00F800F8u);
+    EXPECT_EQ(platform::GetBitmapSurface(h)->Pixel(1, 0), 0x0000FC00u);
+    BYTE highBack[6] = {};
+    EXPECT_EQ(GetBitmapBits(h, 6, highBack), 6);
+    EXPECT_EQ(std::memcmp(highBack, high, 6), 0);
+    platform::GetBitmapSurface(h)->SetPixel(2, 0, 0x00FFFFFF);
+    EXPECT_EQ(platform::GetBitmapSurface(h)->Pixel(2, 0), 0x00F8FCF8u);
+    DeleteObject(h);
+    const BYTE true24[8] = {1, 2, 3, 4, 5, 6, 0, 0};
+    h = CreateBitmap(2, 1, 1, 24, true24);
+    BYTE back24[6] = {};
+    EXPECT_EQ(GetBitmapBits(h, 6, back24), 6);
+    EXPECT_EQ(std::memcmp(back24, true24, 6), 0);
+    EXPECT_EQ(platform::GetBitmapSurface(h)->Pixel(1, 0), 0x00060504u);
+    DeleteObject(h);
+
     EXPECT_EQ(CreateBitmap(2, 2, 1, 8, nullptr), nullptr);
     EXPECT_EQ(CreateBitmap(0, 2, 1, 32, nullptr), nullptr);
     EXPECT_EQ(CreateBitmap(1 << 16, 1 << 16, 1, 32, nullptr), nullptr);

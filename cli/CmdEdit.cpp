@@ -1,0 +1,329 @@
+// moro-cli edit: the library's editing and drawing operations on a file, applied in the order
+// they are given.  The operations are one table (kOperations): another operation is another row.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+
+#include "cli/Command.h"
+#include "cli/Files.h"
+#include "cli/Options.h"
+#include "dib/Dib.h"
+#include "platform/Rand.h"
+
+namespace {
+
+// Points outside the image are skipped, but the work of a line or a circle grows with its length,
+// so every number stays within this.
+constexpr long long kMaxNumber = 1000000;
+// The largest image --resize makes, in pixels, and the tallest text.
+constexpr long long kMaxPixels = 1LL << 26;
+constexpr long long kMaxFontHeight = 4096;
+
+// An argument that does not fit the image: its message is the one line of exit status 2.
+struct BadValue {
+    std::string message;
+};
+// The library failed with this code on the image it worked on.
+struct Failed {
+    int nError;
+};
+// Already explained on standard error (a file that cannot be loaded); exit status 1.
+struct Explained {};
+
+// The image being edited and the operation at hand.
+struct Edit {
+    std::unique_ptr<CDib> image;
+    std::string option;
+    std::string value;
+
+    [[noreturn]] void Bad(const std::string& what) const { throw BadValue{option + " " + value + ": " + what}; }
+    std::string Size() const { return std::to_string(image->m_nWidth) + " x " + std::to_string(image->m_nHeight); }
+    // Makes the result of an operation that built a new image the image being edited.
+    void Take(std::unique_ptr<CDib> result) {
+        if (!result->IsValid()) throw Failed{result->m_nError};
+        image = std::move(result);
+    }
+};
+
+// ---- values ----
+
+// Splits at the first nParts - 1 colons; the last part keeps any further ones.
+std::vector<std::string> SplitColons(const std::string& text, size_t nParts) {
+    std::vector<std::string> parts;
+    size_t nStart = 0;
+    while (parts.size() + 1 < nParts) {
+        size_t nColon = text.find(':', nStart);
+        if (nColon == std::string::npos) break;
+        parts.push_back(text.substr(nStart, nColon - nStart));
+        nStart = nColon + 1;
+    }
+    parts.push_back(text.substr(nStart));
+    return parts;
+}
+
+// nCount whole numbers separated by commas (a minus sign allowed), each within kMaxNumber.
+std::vector<long long> Numbers(const Edit& e, const std::string& text, size_t nCount, const std::string& form) {
+    std::vector<std::string> items = cli::SplitCommas(text);
+    std::vector<long long> numbers;
+    for (const std::string& item : items) {
+        size_t nDigits = item[0] == '-' ? 1 : 0;
+        bool bWhole = item.size() > nDigits && item.size() - nDigits <= 12 &&
+                      item.find_first_not_of("0123456789", nDigits) == std::string::npos;
+        if (!bWhole) break;
+        numbers.push_back(std::strtoll(item.c_str(), nullptr, 10));
+    }
+    if (numbers.size() != nCount || items.size() != nCount) e.Bad("wants " + form + " as whole numbers, not '" + text + "'");
+    for (long long n : numbers)
+        if (n < -kMaxNumber || n > kMaxNumber) e.Bad("numbers must lie from -" + std::to_string(kMaxNumber) + " to " + std::to_string(kMaxNumber));
+    return numbers;
+}
+
+CRect Rect(const Edit& e, const std::string& text) {
+    std::vector<long long> n = Numbers(e, text, 4, "L,T,R,B");
+    return CRect(int(n[0]), int(n[1]), int(n[2]), int(n[3]));
+}
+
+COLORREF Colour(const Edit& e, const std::string& text) {
+    if (text.size() != 7 || text[0] != '#' || text.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos)
+        e.Bad("colours are written #RRGGBB, not '" + text + "'");
+    unsigned long rgb = std::strtoul(text.c_str() + 1, nullptr, 16);
+    return RGB(BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb));
+}
+
+// FILE@REST, split at the last '@' (a file name may hold one too).
+std::pair<std::string, std::string> FileAnd(const Edit& e, const std::string& form) {
+    size_t nAt = e.value.rfind('@');
+    if (nAt == std::string::npos || nAt == 0) e.Bad("wants " + form);
+    return {e.value.substr(0, nAt), e.value.substr(nAt + 1)};
+}
+
+// Another image, of the depth of the one being edited.
+std::unique_ptr<CDib> LoadOther(const Edit& e, const std::string& path) {
+    auto other = std::make_unique<CDib>();
+    if (!cli::LoadOrExplain(*other, path)) throw Explained{};
+    if (other->m_nBitCount != e.image->m_nBitCount)
+        e.Bad("'" + path + "' is " + std::to_string(other->m_nBitCount) + "-bit, the image " +
+              std::to_string(e.image->m_nBitCount) + "-bit");
+    return other;
+}
+
+// ---- the operations ----
+
+void Crop(Edit& e) {
+    CRect rect = Rect(e, e.value);
+    if (!CDib::CopyRectFits(*e.image, rect))
+        e.Bad("the rectangle does not lie inside the " + e.Size() + " image (right and bottom are included)");
+    auto out = std::make_unique<CDib>();
+    out->CopyRect(*e.image, rect);
+    e.Take(std::move(out));
+}
+
+void FlipVertical(Edit& e) { e.image->FlipVertical(); }
+void FlipHorizontal(Edit& e) { e.image->FlipHorizontal(); }
+
+void Subsample(Edit& e) {
+    std::vector<long long> steps = Numbers(e, e.value, 2, "XS,YS");
+    if (steps[0] < 1 || steps[1] < 1) e.Bad("steps are 1 or more");
+    if (steps[0] > e.image->m_nWidth || steps[1] > e.image->m_nHeight) e.Bad("a step is larger than the " + e.Size() + " image");
+    auto out = std::make_unique<CDib>();
+    e.image->Subsample(*out, int(steps[0]), int(steps[1]));
+    e.Take(std::move(out));
+}
+
+void Resize(Edit& e) {
+    size_t nX = e.value.find('x');
+    std::vector<long long> size = Numbers(e, nX == std::string::npos ? e.value : e.value.substr(0, nX) + "," + e.value.substr(nX + 1), 2, "WxH");
+    if (size[0] < 1 || size[1] < 1 || size[0] * size[1] > kMaxPixels)
+        e.Bad("the size must be at least 1 x 1 and at most " + std::to_string(kMaxPixels) + " pixels");
+    auto out = std::make_unique<CDib>();
+    e.image->Resize(*out, CRect(0, 0, int(size[0]), int(size[1])));
+    e.Take(std::move(out));
+}
+
+void Paste(Edit& e) {
+    auto [file, rectText] = FileAnd(e, "FILE@L,T,R,B");
+    CRect rect = Rect(e, rectText);
+    if (!CDib::PasteRectFits(*e.image, rect))
+        e.Bad("the picture rows top + 1 to bottom and columns left to right - 1 must lie inside the " + e.Size() + " image");
+    std::unique_ptr<CDib> other = LoadOther(e, file);
+    e.image->Paste(*other, rect);
+}
+
+void Blend(Edit& e) {
+    auto [file, rest] = FileAnd(e, "FILE@L,T,R,B:WEIGHT");
+    std::vector<std::string> parts = SplitColons(rest, 2);
+    if (parts.size() != 2) e.Bad("wants FILE@L,T,R,B:WEIGHT");
+    CRect rect = Rect(e, parts[0]);
+    char* end = nullptr;
+    double dWeight = std::strtod(parts[1].c_str(), &end);
+    if (parts[1].empty() || *end || !(dWeight >= 0 && dWeight <= 1)) e.Bad("the weight is a number from 0 to 1");
+    if (!CDib::BlendRectFits(*e.image, rect)) e.Bad("the rectangle does not lie inside the " + e.Size() + " image");
+    std::unique_ptr<CDib> other = LoadOther(e, file);
+    e.image->Blend(*e.image, *other, rect, dWeight);
+}
+
+void Warp(Edit& e) {
+    auto out = std::make_unique<CDib>();
+    e.image->Warp(*out);
+    e.Take(std::move(out));
+}
+
+void WarpRect(Edit& e) {
+    CRect rect = Rect(e, e.value);
+    if (!CDib::WarpRectFits(*e.image, rect))
+        e.Bad("the rectangle must be the whole " + e.Size() + " image or lie inside it (right and bottom included)");
+    auto out = std::make_unique<CDib>();
+    e.image->WarpRect(*out, rect);
+    e.Take(std::move(out));
+}
+
+// SHAPE:COLOUR, the shape as nCount numbers.
+std::vector<long long> Shape(const Edit& e, size_t nCount, const std::string& form, COLORREF& colour) {
+    std::vector<std::string> parts = SplitColons(e.value, 2);
+    if (parts.size() != 2) e.Bad("wants " + form + ":#RRGGBB");
+    colour = Colour(e, parts[1]);
+    return Numbers(e, parts[0], nCount, form);
+}
+
+void Line(Edit& e) {
+    COLORREF colour;
+    std::vector<long long> n = Shape(e, 4, "X1,Y1,X2,Y2", colour);
+    e.image->DrawLine(int(n[0]), int(n[1]), int(n[2]), int(n[3]), colour);
+}
+
+void Rectangle(Edit& e) {
+    COLORREF colour;
+    std::vector<long long> n = Shape(e, 4, "L,T,R,B", colour);
+    if (n[0] == n[2]) e.Bad("left and right must differ");
+    e.image->DrawRect(CRect(int(n[0]), int(n[1]), int(n[2]), int(n[3])), colour);
+}
+
+void Circle(Edit& e) {
+    COLORREF colour;
+    std::vector<long long> n = Shape(e, 3, "X,Y,R", colour);
+    if (n[2] < 0) e.Bad("the radius is 0 or more");
+    e.image->DrawCircle(int(n[0]), int(n[1]), int(n[2]), colour);
+}
+
+void Text(Edit& e) {
+    std::vector<std::string> parts = SplitColons(e.value, 4);
+    if (parts.size() != 4) e.Bad("wants X,Y:HEIGHT:#RRGGBB:TEXT[:FACE]");
+    std::vector<long long> at = Numbers(e, parts[0], 2, "X,Y");
+    std::vector<long long> height = Numbers(e, parts[1], 1, "HEIGHT");
+    if (height[0] < 1 || height[0] > kMaxFontHeight) e.Bad("the font height is 1 to " + std::to_string(kMaxFontHeight) + " pixels");
+    COLORREF colour = Colour(e, parts[2]);
+    if (at[0] < 0 || at[1] < 0 || at[0] >= e.image->m_nWidth || at[1] >= e.image->m_nHeight)
+        e.Bad("the text's start lies outside the " + e.Size() + " image");
+    std::string text = parts[3], face;
+    size_t nColon = text.rfind(':');
+    if (nColon != std::string::npos) {
+        face = text.substr(nColon + 1);
+        text.erase(nColon);
+    }
+    e.image->DrawString(int(at[0]), int(at[1]), text.c_str(), int(height[0]), colour, face.c_str());
+}
+
+struct Operation {
+    const char* name;
+    const char* form;  // the value's form; empty for a flag
+    const char* help;
+    bool bAnyDepth;    // also on 1- and 4-bit images (otherwise 8 and 24 bits only)
+    void (*apply)(Edit&);
+};
+
+const Operation kOperations[] = {
+    {"--crop", "L,T,R,B", "cut out the rectangle, right and bottom included", false, Crop},
+    {"--flip-vertical", "", "turn the picture upside down", true, FlipVertical},
+    {"--flip-horizontal", "", "mirror the picture left to right", false, FlipHorizontal},
+    {"--subsample", "XS,YS", "keep every XS-th column of every YS-th row", false, Subsample},
+    {"--resize", "WxH", "resample bilinearly to W x H pixels", false, Resize},
+    {"--paste", "FILE@L,T,R,B",
+     "paste FILE (of the image's depth), resampled to the rectangle's size,\n"
+     "into picture rows T+1 to B and columns L to R-1",
+     false, Paste},
+    {"--blend", "FILE@L,T,R,B:WEIGHT",
+     "the image becomes WEIGHT x itself + (1 - WEIGHT) x FILE, both resampled\n"
+     "to the rectangle's size (WEIGHT from 0 to 1)",
+     false, Blend},
+    {"--warp", "", "quadratic warp of the whole image", false, Warp},
+    {"--warp-rect", "L,T,R,B", "warp the rectangle (right and bottom included) inside the image", false, WarpRect},
+    {"--line", "X1,Y1,X2,Y2:COLOUR", "draw a line (its last column is not drawn)", false, Line},
+    {"--rect", "L,T,R,B:COLOUR", "draw a rectangle outline (column R is not drawn)", false, Rectangle},
+    {"--circle", "X,Y,R:COLOUR", "draw a circle", false, Circle},
+    {"--text", "X,Y:HEIGHT:COLOUR:TEXT[:FACE]",
+     "draw UTF-8 text in a font HEIGHT pixels high, in the rows above\n"
+     "picture row Y, from column X; FACE is a font name such as 宋体 or\n"
+     "Arial (an installed font that has the text is used if it is missing);\n"
+     "a TEXT that holds ':' ends with :FACE or ':'",
+     false, Text},
+};
+
+const Operation* Find(const std::string& name) {
+    for (const Operation& op : kOperations)
+        if (name == op.name) return &op;
+    return nullptr;
+}
+
+class CEdit : public cli::CCommand {
+public:
+    void Define(CLI::App& app) override {
+        app.footer("Loads IN, applies the operations in the order they are given, and saves OUT; each\n"
+                   "file is BMP (.bmp), CPR (.cpr), raw (.raw), PNG (.png) or, to read only, JPEG\n"
+                   "(.jpg) by its extension. Coordinates are pixels from the picture's top-left\n"
+                   "corner; a value that begins with '-' is given with '=' (--line=-5,0,40,20:#FF0000).\n"
+                   "Colours are #RRGGBB; an 8-bit image gets their grey level. Drawing skips what\n"
+                   "falls outside the image; other rectangles must lie inside it. The same seed and\n"
+                   "operations always give the same file.");
+        app.add_option("IN", m_in, "the image to edit: .bmp, .cpr, .raw, .png or .jpg")->required()->check(cli::ImageFileName());
+        app.add_option("OUT", m_out, "the file to write: .bmp, .cpr, .raw or .png")
+            ->required()
+            ->check(cli::ImageFileName())
+            ->check(cli::WritableFileName());
+        app.add_option("--seed", m_nSeed,
+                       "seed of the random generator that rounds exact halves (0 to 4294967295);\n"
+                       "without it the clock is used")
+            ->type_name("N")
+            ->transform(cli::WholeNumber("--seed", 0, 0xFFFFFFFFull));
+        for (const Operation& op : kOperations) {
+            CLI::Option* option = *op.form ? app.add_option(op.name, op.help)->type_name(op.form) : app.add_flag(op.name, op.help);
+            option->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)->group("Operations");
+        }
+    }
+
+    int Run(const CLI::App& app) override {
+        Edit e{std::make_unique<CDib>(), "", ""};
+        if (!cli::LoadOrExplain(*e.image, m_in)) return cli::kExitFailed;
+        crt::srand(app.count("--seed") ? unsigned(m_nSeed) : unsigned(std::time(nullptr)));
+        for (const auto& [option, value] : cli::OptionsInOrder(app)) {
+            const Operation* op = Find(option->get_name());
+            if (!op) continue;
+            e.option = op->name;
+            e.value = value;
+            try {
+                int nBits = e.image->m_nBitCount;
+                if (!op->bAnyDepth && nBits != 8 && nBits != 24)
+                    e.Bad("works on 8 and 24-bit images; this one is " + std::to_string(nBits) + "-bit");
+                e.image->m_nError = 0;
+                op->apply(e);
+                if (e.image->m_nError) throw Failed{e.image->m_nError};
+            } catch (const BadValue& bad) {
+                return cli::UsageError(app, bad.message);
+            } catch (const Failed& failed) {
+                std::fprintf(stderr, "moro-cli: %s failed: the image %s\n", op->name, cli::ErrorText(failed.nError));
+                return cli::kExitFailed;
+            } catch (const Explained&) {
+                return cli::kExitFailed;
+            }
+        }
+        return cli::SaveOrExplain(*e.image, m_out, cli::SaveOptions{}) ? cli::kExitOk : cli::kExitFailed;
+    }
+
+private:
+    std::string m_in, m_out;
+    unsigned long long m_nSeed = 0;
+};
+
+}  // namespace
+
+MORO_CLI_COMMAND(CEdit, "edit", "crops, flips, resamples, pastes, blends, warps and draws into an image");
