@@ -8,8 +8,13 @@
 #include <immintrin.h>
 
 // Everything from here on may use AVX2; nothing after this line is shared with other files.
+// (clang, which builds the fuzz targets, takes the same instruction sets as a function attribute.)
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,fma,bmi,bmi2,popcnt"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,fma,bmi,bmi2,popcnt")
+#endif
 
 namespace cipher {
 namespace {
@@ -131,7 +136,11 @@ const Kernels kAvx2 = {PrepareFrameAvx2, RunFrameAvx2, SubstAvx2, nullptr, nullp
 const Kernels* GetAvx2Kernels() { return &kAvx2; }
 }  // namespace cipher
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 namespace cipher {

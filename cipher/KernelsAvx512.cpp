@@ -10,11 +10,16 @@
 #include <immintrin.h>
 
 // Everything from here on may use AVX-512; nothing after this line is shared with other files.
+// (clang, which builds the fuzz targets, takes the same instruction sets as a function attribute.)
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,avx512vbmi2,avx2,fma,bmi,bmi2,popcnt"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,avx512vbmi2,avx2,fma,bmi,bmi2,popcnt")
 // GCC 12 takes the deliberately undefined pass-through operand of the conversions for a read.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
 
 namespace cipher {
 namespace {
@@ -344,7 +349,11 @@ const Kernels kAvx512 = {PrepareFrameAvx512, RunFrameAvx512, SubstAvx512, RunFra
 const Kernels* GetAvx512Kernels() { return &kAvx512; }
 }  // namespace cipher
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #else
 namespace cipher {

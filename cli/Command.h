@@ -46,6 +46,12 @@ const std::vector<CommandEntry>& Commands();
 // image.  Control characters of the message (from what the user typed) are printed as '?'.
 int UsageError(const CLI::App& command, const std::string& message);
 
+// Parses a command line (argv[0] is the program's name) and runs the command it names, or prints
+// the help it asks for; returns the exit status.  pRunCommand, when given, decides by the
+// command's name whether a command that parsed runs at all: the fuzzer of the arguments runs
+// every command but the speed test, which would time whatever frame count it was handed.
+int RunCommandLine(int argc, char** argv, bool (*pRunCommand)(const char* name) = nullptr);
+
 }  // namespace cli
 
 #define MORO_CLI_COMMAND_CAT2(a, b) a##b

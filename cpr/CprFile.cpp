@@ -37,6 +37,47 @@ void RepairDate(CPRHEADER& h) {
     if (day < 1 || day > DaysInMonth(h.byYear + 1900, h.byMonth)) h.byDay = BYTE(now.GetDay());
 }
 
+// The fewest bytes of stream that code every block of a plane nWidth bytes wide and nHeight rows
+// high: a block takes at least 6 bits (the shortest DC code and the end-of-block code), a row of
+// blocks ends on a whole byte, and a 2-byte restart marker stands between rows.  Columns and rows
+// beyond the last whole block are not coded at all.
+unsigned long long MinStreamBytes(long long nWidth, long long nHeight) {
+    long long nPerRow = nWidth / 8, nRows = nHeight / 8;
+    if (nPerRow <= 0 || nRows <= 0) return 0;
+    return (unsigned long long)(nRows * ((6 * nPerRow + 7) / 8) + 2 * (nRows - 1));
+}
+
+// A file's header is believed only as far as the file can back it, and this is checked before
+// anything is allocated: every stream must lie inside the file and must be long enough to code
+// the picture the header describes.  Without this an 8-byte file could claim gigabytes of pixels,
+// or a stream of millions of bytes that is not there.  Reads the plane lengths of a three-plane
+// file and returns to where it started.
+bool StreamsBackHeader(CFile& file, const CPRHEADER& h, int nDepth, bool bPlanes) {
+    ULONGLONG nAt = file.GetPosition(), nEnd = file.GetLength();
+    if (nAt > nEnd) return false;
+    if (!bPlanes)
+        return h.dwCodeLen <= nEnd - nAt && MinStreamBytes(DibRowBytes(h.wWidth, nDepth), h.wHeight) <= h.dwCodeLen;
+    unsigned long long nNeed = MinStreamBytes(h.wWidth, h.wHeight);
+    ULONGLONG nPos = nAt;
+    for (int plane = 0; plane < 3; ++plane) {
+        DWORD dwLen = 0;
+        if (nEnd - nPos < 4) return false;
+        file.Seek(LONGLONG(nPos), CFile::begin);
+        file.Read(&dwLen, 4);
+        nPos += 4;
+        if (dwLen > nEnd - nPos || dwLen < nNeed) return false;
+        nPos += dwLen;
+    }
+    file.Seek(LONGLONG(nAt), CFile::begin);
+    return true;
+}
+
+// A raw file may be short (what it lacks loads as zero), but not so short that a few bytes
+// allocate a huge image: past its 4-byte header it must hold at least a sixteenth of the samples
+// the header claims.  Pictures up to the headerless 256 x 256 load from any length.
+constexpr long long kRawAnyLengthSamples = 256 * 256;
+constexpr long long kRawShortFactor = 16;
+
 }  // namespace
 
 int DaysInMonth(int year, int month) {
@@ -196,10 +237,13 @@ BOOL CDib::ReadCprFile(CFile& file, CDib& loaded) {
         if (tag[3] != kColourGrey) nDepth = 24;
     }
     CPRHEADER header = {};
+    if (file.GetLength() < file.GetPosition() + sizeof header) return ReportError(DibMsg::CprReadFailed);
     file.Read(&header, sizeof header);
     loaded.m_cprHeader = header;
     RepairDate(loaded.m_cprHeader);
     if (header.wWidth <= 0 || header.wHeight <= 0) return ReportError(DibMsg::CprBadSize);
+    bool bPlanes = nDepth == 24 && tag[3] == kColourPlanes;
+    if (!StreamsBackHeader(file, header, nDepth, bPlanes)) return ReportError(DibMsg::CprReadFailed);
     // The decoder writes every sample of the image (what no stream delivers is zeroed here), so
     // the image is not zero-filled first, and its code buffer grows to the streams' length only.
     if (!loaded.CreateForDecoding(header.wWidth, header.wHeight, nDepth)) {
@@ -207,7 +251,7 @@ BOOL CDib::ReadCprFile(CFile& file, CDib& loaded) {
         return FALSE;
     }
     // Create stamps nothing: the file's header, with its date repaired, is the image's.
-    if (nDepth == 8 || tag[3] != kColourPlanes) {
+    if (!bPlanes) {
         if (!ReadCodeStream(file, loaded, loaded.m_cprHeader.dwCodeLen, 0)) return FALSE;
         long long nDone = 0;
         loaded.DecodePlaneTo(loaded.m_lpBits, loaded.m_nRowBytes, size_t(loaded.m_nRowBytes), nDone);
@@ -322,8 +366,13 @@ BOOL CDib::LoadRaw(const char* lpszPath, int nNoHeader) {
     try {
         short w = 256, h = 256;
         if (nNoHeader == 0) {
+            if (file.GetLength() < 4) return ReportError(DibMsg::RawTooShort);
             file.Read(&w, 2);
             file.Read(&h, 2);
+            long long nClaimed = (long long)w * h;
+            if (w > 0 && h > 0 && nClaimed > kRawAnyLengthSamples &&
+                (unsigned long long)nClaimed > kRawShortFactor * (file.GetLength() - 4))
+                return ReportError(DibMsg::RawTooShort);
         }
         if (!loaded.Create(w, h, 8, nullptr, 0)) {
             m_nError = loaded.m_nError;

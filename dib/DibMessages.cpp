@@ -14,6 +14,7 @@ const char kCprReadFailed[] = "读取CPR图像文件失败！";
 const DibMessage kMessages[] = {
     {DibMsg::ReadFailed, kReadFailed, MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::RawReadFailed, kReadFailed, MB_ICONSTOP, kDibKeepError},
+    {DibMsg::RawTooShort, kReadFailed, MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::ReadError, "Read error", MB_OK, DIB_ERR_READ},
     {DibMsg::NotBitmap, "Invalid bitmap file", MB_OK, DIB_ERR_NOT_BMP},
     {DibMsg::BadFormat, "非法的BMP图像格式！", MB_ICONSTOP, DIB_ERR_NOT_BMP},

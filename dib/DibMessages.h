@@ -13,6 +13,7 @@ constexpr int kDibKeepError = -1;
 enum class DibMsg {
     ReadFailed,         // a file exception while reading a BMP file
     RawReadFailed,      // the same text when reading a raw file; the code is kept
+    RawTooShort,        // the same text for a raw file far shorter than its header claims
     ReadError,          // a BMP file or archive delivers fewer bytes than it says
     NotBitmap,          // no "BM" signature, or a file whose parts do not fit in it
     BadFormat,          // a BMP format the library does not hold

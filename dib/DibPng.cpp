@@ -78,6 +78,9 @@ bool ReadPngHeader(PngReader& r, PngHeader& h) {
         if (!(type & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(r.png);
         png_set_bgr(r.png);
     }
+    // libpng allocates its row buffers when the transformations take effect: a header that claims
+    // more than the file could hold is refused before that, not after gigabytes were asked for.
+    if (!DibDecodedSizeBelievable(h.width, h.height, h.bGrey ? 8 : 24, r.source.size)) return false;
     png_set_interlace_handling(r.png);
     png_read_update_info(r.png, r.info);
     return png_get_channels(r.png, r.info) == (h.bGrey ? 1 : 3) && png_get_bit_depth(r.png, r.info) == 8;
@@ -103,8 +106,7 @@ BOOL CDib::LoadPng(const char* lpszPath) {
     if (!r.png || !r.info) return ReportError(DibMsg::NoBufMemory);
 
     PngHeader h = {};
-    if (!ReadPngHeader(r, h) || !DibDecodedSizeBelievable(h.width, h.height, h.bGrey ? 8 : 24, data.size()))
-        return ReportError(DibMsg::PngReadFailed);
+    if (!ReadPngHeader(r, h)) return ReportError(DibMsg::PngReadFailed);
     CDib loaded;
     if (!loaded.Create(int(h.width), int(h.height), h.bGrey ? 8 : 24, nullptr, 0)) {
         m_nError = loaded.m_nError;

@@ -167,7 +167,7 @@ TEST(CprFile, HostileFilesFailCleanlyAndChangeNothing) {
         {"negative height", with(good, 6, {0xF0, 0xFF}), 4},
         {"code length beyond file and buffer", with(good, 52, {0xFF, 0xFF, 0xFF, 0x7F}), 2},
         {"plane length beyond file and buffer", with(planes, 56, {0x00, 0x00, 0x10, 0x00}), 2},
-        {"too large to hold", with(planes, 4, {0xFF, 0x7F, 0xFF, 0x7F}), 4},
+        {"larger than its streams can code", with(planes, 4, {0xFF, 0x7F, 0xFF, 0x7F}), 2},
     };
     for (const Case& c : cases) {
         CDib dib;
@@ -178,16 +178,17 @@ TEST(CprFile, HostileFilesFailCleanlyAndChangeNothing) {
         EXPECT_EQ(dib.m_nError, c.error) << c.what;
         EXPECT_TRUE(Snapshot(dib) == before) << c.what;
     }
-    // Short files load: what they do not deliver is zero, never an earlier stream's bytes.
-    for (size_t cut : {size_t(60), good.size() / 2, good.size() - 1}) {
-        CDib dib;
-        ASSERT_TRUE(dib.LoadCpr(dir.Path("good.cpr").c_str()));
-        WriteFileBytes(dir.Path("short.cpr"), std::vector<BYTE>(good.begin(), good.begin() + cut));
-        CDib fresh;
-        EXPECT_TRUE(dib.LoadCpr(dir.Path("short.cpr").c_str())) << cut;
-        EXPECT_TRUE(fresh.LoadCpr(dir.Path("short.cpr").c_str())) << cut;
-        EXPECT_EQ(Snapshot(dib), Snapshot(fresh)) << cut;
-    }
+    // A stream that ends early, but inside the file and long enough for the header's picture,
+    // loads: what it does not deliver is zero, never an earlier stream's bytes.
+    std::vector<BYTE> early(good.begin(), good.begin() + 56 + 8);
+    early[52] = 8;  // 2 rows of 4 blocks need at least 8 bytes
+    early[53] = early[54] = early[55] = 0;
+    WriteFileBytes(dir.Path("early.cpr"), early);
+    CDib used, fresh;
+    ASSERT_TRUE(used.LoadCpr(dir.Path("good.cpr").c_str()));
+    EXPECT_TRUE(used.LoadCpr(dir.Path("early.cpr").c_str()));
+    EXPECT_TRUE(fresh.LoadCpr(dir.Path("early.cpr").c_str()));
+    EXPECT_EQ(Snapshot(used), Snapshot(fresh));
     // Random damage: no crash, and a load that fails changes nothing.
     std::mt19937 rng(5);
     for (int round = 0; round < 300; ++round) {
@@ -202,6 +203,85 @@ TEST(CprFile, HostileFilesFailCleanlyAndChangeNothing) {
             ASSERT_TRUE(Snapshot(dib) == before);
         }
     }
+}
+
+// A header is believed only as far as the file backs it: tiny files that claim huge pictures or
+// streams are refused at once, before anything is allocated (so even with no memory to be had).
+TEST(CprFile, HeadersTheFileCannotBackAreRefusedBeforeAllocating) {
+    TempDir dir;
+    std::vector<BYTE> claims32767x21845(56, 0);
+    std::copy_n("CPR\x02\xff\x7f\x55\x55", 8, claims32767x21845.begin());
+    std::vector<BYTE> phantomStream(56, 0);
+    std::copy_n("CPR\x00\x10\x00\x10\x00", 8, phantomStream.begin());
+    phantomStream[54] = 0xBC;  // 264 million bytes
+    phantomStream[55] = 0x0F;
+    CDib flat;
+    ASSERT_TRUE(flat.Create(16, 16, 8, nullptr, 128));
+    ASSERT_TRUE(flat.SaveCpr(dir.Path("flat.cpr").c_str(), 50, FALSE));
+    std::vector<BYTE> good = ReadFileBytes(dir.Path("flat.cpr"));
+    std::vector<BYTE> inputs[] = {
+        {0x43, 0x50, 0x52, 0x2b, 0x00, 0x7f, 0x00, 0x40},
+        {0x43, 0x50, 0x52, 0x02, 0x7f, 0x3d, 0x00, 0x40},
+        claims32767x21845,
+        phantomStream,
+        std::vector<BYTE>(good.begin(), good.begin() + 40),   // shorter than its header
+        std::vector<BYTE>(good.begin(), good.end() - 1),      // shorter than its stream
+    };
+    for (const std::vector<BYTE>& bytes : inputs) {
+        SCOPED_TRACE(bytes.size());
+        WriteFileBytes(dir.Path("bad.cpr"), bytes);
+        CDib dib;
+        ASSERT_TRUE(dib.Create(5, 5, 8, nullptr, 3));
+        DibSnapshot before = Snapshot(dib);
+        ClearMessages();
+        platform::FailHeapAllocations(1000);
+        EXPECT_FALSE(dib.LoadCpr(dir.Path("bad.cpr").c_str()));
+        platform::FailHeapAllocations(0);
+        EXPECT_EQ(dib.m_nError, 2);
+        EXPECT_EQ(LastMessage(), "读取CPR图像文件失败！");
+        EXPECT_TRUE(Snapshot(dib) == before);
+    }
+}
+
+// The flattest picture the coder can make (6 bits a block) fits its stream; a header that claims
+// a larger picture than the stream's length can code is refused, while rows and columns short of
+// a whole block cost nothing.
+TEST(CprFile, APictureMustFitWhatItsStreamCanCode) {
+    TempDir dir;
+    struct Case {
+        int bits;
+        BOOL colour;
+        size_t sizeAt;      // header field to grow: 4 width, 6 height
+        int fits, tooMany;  // growths that still fit the stream, and that do not
+    } cases[] = {{8, FALSE, 6, 7, 8},  {8, FALSE, 4, 7, 16}, {24, FALSE, 6, 7, 8},
+                 {24, FALSE, 4, 2, 8}, {24, TRUE, 4, 7, 16}, {24, TRUE, 6, 7, 8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits, colour " << c.colour << ", field " << c.sizeAt);
+        CDib flat;
+        ASSERT_TRUE(flat.Create(64, 24, c.bits, nullptr, 128));  // level 128: every coefficient 0
+        ASSERT_TRUE(flat.SaveCpr(dir.Path("f.cpr").c_str(), 50, c.colour));
+        std::vector<BYTE> f = ReadFileBytes(dir.Path("f.cpr"));
+        CDib dib;
+        auto grown = [&](int by) {
+            std::vector<BYTE> g = f;
+            g[c.sizeAt] = BYTE(g[c.sizeAt] + by);
+            WriteFileBytes(dir.Path("g.cpr"), g);
+            return dib.LoadCpr(dir.Path("g.cpr").c_str());
+        };
+        EXPECT_TRUE(grown(0));
+        EXPECT_TRUE(grown(c.fits));
+        EXPECT_FALSE(grown(c.tooMany));
+        EXPECT_EQ(dib.m_nError, 2);
+    }
+    // Nothing to code: a picture narrower than a block needs no stream at all.
+    std::vector<BYTE> narrow(58, 0);
+    std::copy_n("CPR\x00\x03\x00\xff\x7f", 8, narrow.begin());
+    narrow[56] = 0xFF;
+    narrow[57] = 0xD9;
+    WriteFileBytes(dir.Path("n.cpr"), narrow);
+    CDib dib;
+    ASSERT_TRUE(dib.LoadCpr(dir.Path("n.cpr").c_str()));
+    EXPECT_EQ(dib.m_nHeight, 32767);
 }
 
 TEST(CprFile, OutOfMemoryDuringALoadChangesNothing) {
@@ -273,6 +353,42 @@ TEST(RawFile, FailuresLeaveTheImage) {
         EXPECT_FALSE(dib.LoadRaw(dir.Path("bad.raw").c_str(), 0));
         EXPECT_EQ(dib.m_nError, 4);
         EXPECT_TRUE(Snapshot(dib) == before);
+    }
+}
+
+// A short raw file loads with zeros for what it lacks, but a few bytes cannot claim a huge image.
+TEST(RawFile, FilesFarShorterThanTheirHeaderAreRefused) {
+    TempDir dir;
+    auto load = [&](std::vector<BYTE> bytes, CDib& dib) {
+        WriteFileBytes(dir.Path("s.raw"), bytes);
+        return dib.LoadRaw(dir.Path("s.raw").c_str(), 0);
+    };
+    const std::vector<BYTE> k300x300 = {0x2C, 0x01, 0x2C, 0x01};  // 90000 samples claimed
+    struct Case {
+        std::vector<BYTE> header;
+        size_t samples;
+        bool loads;
+    } cases[] = {
+        {{0xFF, 0x7F, 0xFF, 0x7F}, 0, false},
+        {{0x08, 0x00}, 0, false},            // shorter than its header
+        {k300x300, 90000 / 16, true},        // a sixteenth of the samples is enough
+        {k300x300, 90000 / 16 - 1, false},
+        {{0x00, 0x01, 0x00, 0x01}, 0, true}, // up to 256 x 256 from any length
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.samples);
+        CDib dib;
+        ASSERT_TRUE(dib.Create(3, 3, 8, nullptr, 1));
+        DibSnapshot before = Snapshot(dib);
+        std::vector<BYTE> bytes = c.header;
+        bytes.resize(bytes.size() + c.samples, 7);
+        ClearMessages();
+        EXPECT_EQ(load(bytes, dib), c.loads);
+        if (!c.loads) {
+            EXPECT_EQ(dib.m_nError, 2);
+            EXPECT_EQ(LastMessage(), "读取文件失败！");
+            EXPECT_TRUE(Snapshot(dib) == before);
+        }
     }
 }
 
@@ -382,11 +498,12 @@ TEST(CprFileFastForms, FilesAndLoadsMatchTheLiteralCodec) {
 }
 
 TEST(CprFileFastForms, LoadsHoldTheImageAndItsStreamOnly) {
-    // A file that claims a large picture but holds short streams: the code buffer is as long as
-    // the streams, and no colour planes are made.
+    // A file that claims a tall picture but holds short streams (it is too narrow for a whole
+    // block, so they need code nothing): the code buffer is as long as the streams, and no colour
+    // planes are made.
     TempDir dir;
     CPRHEADER h = {};
-    h.wWidth = 1024;
+    h.wWidth = 3;
     h.wHeight = 1024;
     h.dwCodeLen = 2;
     for (BYTE kind : {0, 2}) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dib/Dib.h"
+#include "tests/support/Snapshot.h"
 
 namespace moro_test {
 
@@ -30,16 +31,6 @@ void PutDword(std::vector<BYTE>& bytes, size_t offset, DWORD value);
 void MakePicture(CDib& dib, int w, int h, int bits, unsigned seed = 1);
 // The 2 x 2 grey image of the resampling worked examples: stored rows (0, 100) and (200, 255).
 void MakeWorkedImage(CDib& dib);
-
-// Everything a failed operation must leave alone.
-struct DibSnapshot {
-    std::vector<BYTE> block;
-    DWORD dwBufSize;
-    int nWidth, nHeight, nBitCount, nColors, nRowBytes, nImageSize;
-    long long nBitsOffset, nPaletteOffset;
-    bool operator==(const DibSnapshot&) const = default;
-};
-DibSnapshot Snapshot(const CDib& dib);
 
 // Pixels as R, G, B bytes, rows top-down; palette indices beyond the palette are black.
 std::vector<BYTE> RgbPixels(const CDib& dib);
