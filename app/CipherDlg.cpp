@@ -12,6 +12,8 @@ constexpr int kDisplaySize = 256;
 
 // The window's context menu after its separator.
 const CCipherDlg::MenuEntry kMenuEntries[] = {
+    {IDM_SAVEKEY, texts::kSaveKeyEntry, &CCipherDlg::OnSaveKey},
+    {IDM_DECRYPTWITHKEY, texts::kDecryptWithKeyEntry, &CCipherDlg::OnDecryptWithKey},
     {IDM_ABOUTBOX, res::String(IDS_ABOUTBOX), &CCipherDlg::OnAbout},
 };
 
@@ -159,10 +161,17 @@ void CCipherDlg::Encrypt(void (*pfnMode)(KeyState&, CDib&), const char* lpszUnch
     if (!before.empty() && nSame * 2 > before.size()) MessageBox(lpszUnchanged, nullptr, MB_ICONEXCLAMATION);
 }
 
-void CCipherDlg::OnEncrypt() { Encrypt(EncryptStream, texts::kDegenerateKey); }
+void CCipherDlg::OnEncrypt() {
+    RecordStep(STEP_STREAM);
+    Encrypt(EncryptStream, texts::kDegenerateKey);
+}
 
 void CCipherDlg::OnEncrypt2() {
+    RecordStep(STEP_SUBST);
     Encrypt(EncryptSubst, IsIdentity(m_key.sbox) ? texts::kNoSBoxYet : texts::kDegenerateKey);
 }
 
-void CCipherDlg::OnInitKey() { InitKey(m_key); }
+void CCipherDlg::OnInitKey() {
+    RecordStep(STEP_INIT);
+    InitKey(m_key);
+}

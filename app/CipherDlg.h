@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cipher/Cipher.h"
+#include "cipher/KeyFile.h"
 #include "dib/Dib.h"
 #include "platform/ui/Dialog.h"
 #include "res/Resource.h"
@@ -21,6 +22,9 @@ public:
     HICON m_hIcon;
     CString m_strFolder;  // where the file dialogs open: the folder of the last file chosen
     CString m_strLoaded;  // the loaded file's name, without its folder; empty before a load
+    // The working copy's run: the key and generator state when it started (its load, or the
+    // last decryption into it) and the steps since, for its key file.
+    KeyFile m_run;
 
     // One entry of the window's context menu (its system menu): the command, a multiple of 16
     // below 0xF000, its text, and what it runs.  New entries are rows of the table in
@@ -61,6 +65,8 @@ public:
     void OnEncrypt2();
     void OnSpeedTest();
     void OnAbout();
+    void OnSaveKey();
+    void OnDecryptWithKey();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -71,6 +77,9 @@ private:
     void Encrypt(void (*pfnMode)(KeyState&, CDib&), const char* lpszUnchanged);
     // Remembers the folder of a chosen file for the next file dialog.
     void RememberFolder(const char* lpszPath);
+    // The working copy's run starts now from its current pixels; each step on it is recorded.
+    void StartRun();
+    void RecordStep(CipherStep step);
 
     DECLARE_MESSAGE_MAP()
 };

@@ -81,6 +81,7 @@ BOOL CCipherDlg::LoadImageFile(const char* lpszPath) {
     }
     m_dibOriginal.Copy(loaded);
     m_dibCipher.Copy(loaded);
+    StartRun();
     m_nShow = 0;
     UpdateData(FALSE);
     RedrawImage();

@@ -47,6 +47,7 @@ void CCipherDlg::OnSpeedTest() {
             QueryPerformanceCounter(&nStart);
             EncryptFrame(m_key, m_dibCipher, bStreamOnly);
             QueryPerformanceCounter(&nStop);
+            RecordStep(bStreamOnly ? STEP_FRAME_STREAM : STEP_FRAME);
             nTicks += nStop - nStart;
             ++nDone;
             if (!progress.Step(nDone, nFrames)) {

@@ -31,6 +31,16 @@ const char kReasonWriteFailed[] = "写文件时出错";
 const char kDegenerateKey[] = "这次加密没有改变图象的大部分（密钥退化），显示的不是密图：请按“初始化”换一个密钥。";
 const char kNoSBoxYet[] = "这次替换没有改变图象的大部分（S 盒还没有生成），显示的不是密图：请先按“加密图象”。";
 
+const char kSaveKeyEntry[] = "保存密钥...";
+const char kDecryptWithKeyEntry[] = "用密钥解密...";
+const char kKeyFilter[] = "密钥文件(*.json)|*.json|All Files(*.*)|*.*||";
+const char kKeySuffix[] = "-key";
+const char kNoRunToSave[] = "没有可保存的密钥：请先载入图象。";
+const char kRunTooLong[] = "载入图象以来的步骤超过 %u 步（测试速度的每一帧算一步），密钥文件记不下：请重新载入图象。";
+const char kKeyNotSaved[] = "密钥没有保存到“%s”。";
+const char kNothingToDecrypt[] = "没有可解密的图象：请先载入图象。";
+const char kKeyRefused[] = "密钥文件“%s”不能用：%s。";
+
 const char kSpeedCaption[] = "测试速度";
 const char kFramesDone[] = "已加密 %u / %u 帧";
 const char kCancel[] = "取消";

@@ -37,6 +37,17 @@ extern const char kReasonWriteFailed[];
 extern const char kDegenerateKey[];
 extern const char kNoSBoxYet[];
 
+// The context menu's key entries, their file dialogs and what they say.
+extern const char kSaveKeyEntry[];
+extern const char kDecryptWithKeyEntry[];
+extern const char kKeyFilter[];
+extern const char kKeySuffix[];          // proposed name of a key file: name-key.json
+extern const char kNoRunToSave[];
+extern const char kRunTooLong[];         // most steps
+extern const char kKeyNotSaved[];        // path
+extern const char kNothingToDecrypt[];
+extern const char kKeyRefused[];         // path, reason (the key-file reader's, in English)
+
 // The speed test.
 extern const char kSpeedCaption[];
 extern const char kFramesDone[];         // frames done, frames asked for

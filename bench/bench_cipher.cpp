@@ -1,7 +1,8 @@
 // The cipher's speed: each operation in its literal form and in the fast form on every kernel this
 // processor has, side by side, in Mbps counted as the speed test counts them (rows' bits, 2^20 bits
 // a megabit).  Without arguments it runs every case a few times and ends with a table of the
-// medians and the fast forms' ratios to the literal form; Google Benchmark's usual flags work too.
+// medians and the fast forms' ratios to the literal form, then one of decryption beside encryption
+// on each kernel; Google Benchmark's usual flags work too.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -56,10 +57,24 @@ void FillImage(CDib& dib, const ImageSize& size) {
     }
 }
 
-enum Operation { FRAME_STREAM, FRAME_WHOLE, MODE1, MODE1_COLLAPSED, MODE2, SBOX };
-const char* const kOperationNames[] = {"frame pass, stream only", "frame pass, whole system",
-                                       "mode 1, generator runs on", "mode 1, generator falls to 0, lane 0 runs on",
-                                       "mode 2", "BuildSBox"};
+enum Operation {
+    FRAME_STREAM, FRAME_WHOLE, MODE1, MODE1_COLLAPSED, MODE2, SBOX,
+    // Encryption and decryption side by side, each starting from the same key every time as a key
+    // file's run does (the ones above let the key run on): every mode, and a run of four steps
+    // (stream, subst, frame, frame-stream), which decryption replays before undoing it.
+    ENCRYPT_FRAME_STREAM, ENCRYPT_FRAME_WHOLE, ENCRYPT_MODE1, ENCRYPT_MODE2, ENCRYPT_RUN,
+    DECRYPT_FRAME_STREAM, DECRYPT_FRAME_WHOLE, DECRYPT_MODE1, DECRYPT_MODE2, DECRYPT_RUN
+};
+const char* const kOperationNames[] = {
+    "frame pass, stream only", "frame pass, whole system", "mode 1, generator runs on",
+    "mode 1, generator falls to 0, lane 0 runs on", "mode 2", "BuildSBox",
+    "encrypt frame pass, stream only", "encrypt frame pass, whole system", "encrypt mode 1", "encrypt mode 2",
+    "encrypt 4 steps", "decrypt frame pass, stream only", "decrypt frame pass, whole system", "decrypt mode 1",
+    "decrypt mode 2", "decrypt 4 steps"};
+const char* const kPairNames[] = {"frame pass, stream only", "frame pass, whole system", "mode 1, generator runs on",
+                                  "mode 2", "stream, subst, frame, frame-stream"};
+constexpr int kPairs = DECRYPT_FRAME_STREAM - ENCRYPT_FRAME_STREAM;
+const std::vector<CipherStep> kRun = {STEP_STREAM, STEP_SUBST, STEP_FRAME, STEP_FRAME_STREAM};
 
 // "literal" or a kernel name.
 void Run(benchmark::State& state, Operation op, const ImageSize* size, const char* form) {
@@ -83,8 +98,30 @@ void Run(benchmark::State& state, Operation op, const ImageSize* size, const cha
     }
     CDib dib;
     FillImage(dib, *size);
+    // Decryptions, and the run they are measured beside, start from the same key each time, as a
+    // run's key file has it; the copy is part of what they cost.
+    const KeyState start = key;
+    KeyState k;
+    auto fresh = [&]() -> KeyState& {
+        k = start;
+        crt::SetRandState(7);
+        return k;
+    };
     for (auto _ : state) {
         switch (op) {
+            case ENCRYPT_FRAME_STREAM: EncryptFrame(fresh(), dib, true); break;
+            case ENCRYPT_FRAME_WHOLE: EncryptFrame(fresh(), dib, false); break;
+            case ENCRYPT_MODE1: EncryptStream(fresh(), dib); break;
+            case ENCRYPT_MODE2: EncryptSubst(fresh(), dib); break;
+            case ENCRYPT_RUN:
+                fresh();
+                for (CipherStep step : kRun) EncryptStep(k, dib, step);
+                break;
+            case DECRYPT_FRAME_STREAM: DecryptFrame(fresh(), dib, true); break;
+            case DECRYPT_FRAME_WHOLE: DecryptFrame(fresh(), dib, false); break;
+            case DECRYPT_MODE1: DecryptStream(fresh(), dib); break;
+            case DECRYPT_MODE2: DecryptSubst(fresh(), dib); break;
+            case DECRYPT_RUN: DecryptSteps(start, 7, kRun, dib); break;
             case FRAME_STREAM: literalForm ? literal::EncryptFrame(key, dib, true) : EncryptFrame(key, dib, true); break;
             case FRAME_WHOLE: literalForm ? literal::EncryptFrame(key, dib, false) : EncryptFrame(key, dib, false); break;
             case MODE1:
@@ -100,6 +137,30 @@ void Run(benchmark::State& state, Operation op, const ImageSize* size, const cha
 
 std::string Name(Operation op, const ImageSize* size, const char* form) {
     return std::string(kOperationNames[op]) + "/" + (size ? size->name : "-") + "/" + form;
+}
+
+// Decryption beside the encryption it undoes, per kernel, in Mbps.
+void PrintDecryptionTable(const moro_bench::CMedianReporter& results, const std::vector<const char*>& kernels) {
+    std::printf("\nDecryption beside encryption (medians, Mbps); d/e is decryption over encryption.\n\n");
+    std::printf("| operation | image |");
+    for (const char* k : kernels) std::printf(" %s encrypt | decrypt | d/e |", k);
+    std::printf("\n|---|---|");
+    for (size_t i = 0; i < kernels.size(); ++i) std::printf("---:|---:|---:|");
+    std::printf("\n");
+    for (int i = 0; i < kPairs; ++i) {
+        const Operation enc = Operation(ENCRYPT_FRAME_STREAM + i), dec = Operation(DECRYPT_FRAME_STREAM + i);
+        for (const ImageSize& size : kImages) {
+            std::printf("| %s | %s |", kPairNames[i], size.name);
+            for (const char* k : kernels) {
+                double e = results.Find(Name(enc, &size, k)), d = results.Find(Name(dec, &size, k));
+                if (e < 0 || d < 0)
+                    std::printf(" | | |");
+                else
+                    std::printf(" %.0f | %.0f | %.2f |", e, d, d / e);
+            }
+            std::printf("\n");
+        }
+    }
 }
 
 void PrintTable(const moro_bench::CMedianReporter& results, const std::vector<const char*>& kernels) {
@@ -146,10 +207,11 @@ int main(int argc, char** argv) {
     std::vector<const char*> forms = {"literal"};
     forms.insert(forms.end(), kernels.begin(), kernels.end());
 
-    for (int op = FRAME_STREAM; op <= SBOX; ++op) {
+    for (int op = FRAME_STREAM; op <= DECRYPT_RUN; ++op) {
         for (const ImageSize& size : kImages) {
             const ImageSize* s = op == SBOX ? nullptr : &size;
-            for (const char* form : forms) {
+            // Decryption has no literal form: beside it, only the kernels.
+            for (const char* form : op > SBOX ? kernels : forms) {
                 auto* b = benchmark::RegisterBenchmark(Name(Operation(op), s, form).c_str(), Run, Operation(op), s, form);
                 b->Unit(op == SBOX ? benchmark::kMicrosecond : benchmark::kMillisecond)->UseRealTime();
                 if (op != SBOX) b->MinTime(0.2);
@@ -160,6 +222,7 @@ int main(int argc, char** argv) {
     moro_bench::CMedianReporter reporter("Mbps");
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter, kernels);
+    PrintDecryptionTable(reporter, kernels);
     SetCipherIsa(GetBestCipherIsa());
     benchmark::Shutdown();
     return 0;

@@ -15,3 +15,8 @@ inline WORD ChaoticMap(unsigned x, unsigned p) {
 // sbox[k] = index of the value of rank k in ascending order; among equal values the smallest
 // index takes the highest free rank.
 void BuildSBox(const WORD values[256], BYTE sbox[256]);
+
+// Whether sbox holds every byte value once; only then can a substitution through it be undone.
+bool IsPermutation(const BYTE sbox[256]);
+// inverse[sbox[i]] = i.  False, leaving inverse undefined, when sbox is no permutation.
+bool InvertSBox(const BYTE sbox[256], BYTE inverse[256]);

@@ -2,6 +2,10 @@
 // Free of any user-interface code: the window and moro-cli call these with their own key and image.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
 #include "cipher/ChaoticMap.h"
 #include "dib/Dib.h"
 
@@ -31,3 +35,25 @@ void EncryptFrame(KeyState& key, CDib& dib, bool bStreamOnly);
 double MeasureSpeed(KeyState& key, CDib& dib, bool bStreamOnly, unsigned nFrames);
 // Bits one frame pass encrypts: all rows, fill bytes included.
 double FrameBits(const CDib& dib);
+
+// The operations a run applies to an image one after the other (Steps.cpp), by the names that
+// moro-cli and key files use: "stream", "subst", "frame", "frame-stream", "init".
+enum CipherStep { STEP_STREAM, STEP_SUBST, STEP_FRAME, STEP_FRAME_STREAM, STEP_INIT };
+constexpr int kCipherStepCount = 5;
+const char* GetCipherStepName(CipherStep step);
+// False when name is no step.
+bool FindCipherStep(std::string_view name, CipherStep& step);
+// Mode 1, mode 2, a frame pass (whole system or stream only), or a new key.
+void EncryptStep(KeyState& key, CDib& dib, CipherStep step);
+
+// Decryption (Stream.cpp, Frame.cpp, Steps.cpp).  Each inverse starts from the key state and the
+// generator state its encryption started from, and leaves both as the encryption left them.
+void DecryptStream(KeyState& key, CDib& dib);
+// False, changing nothing, when the S-box is no permutation (only a hand-made key has such a one).
+bool DecryptSubst(KeyState& key, CDib& dib);
+void DecryptFrame(KeyState& key, CDib& dib, bool bStreamOnly);
+// Undoes steps that were applied in this order to dib, starting from key and the generator state
+// randState: the key states are replayed forward, then the steps undone in reverse order.  The
+// program's generator is left as it was.  False, changing nothing, when a substitution step meets
+// an S-box that is no permutation.
+bool DecryptSteps(const KeyState& key, uint32_t randState, const std::vector<CipherStep>& steps, CDib& dib);

@@ -6,6 +6,9 @@
 // positions of a block side by side, and the perturbations are worked out ahead of the kernels:
 // which steps are perturbed depends only on the counters and periods, never on the states, so the
 // random draws can be taken in exactly the order, and exactly the number, of a word-by-word pass.
+//
+// Decryption is the same pass with the substitution undone before the XOR instead of done after
+// it: the key stream, perturbations included, never depends on the data.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -103,12 +106,6 @@ private:
     std::vector<uint64_t> m_large;
 };
 
-bool IsPermutation(const BYTE sbox[256]) {
-    uint64_t seen[4] = {};
-    for (int k = 0; k < 256; ++k) seen[sbox[k] / 64] |= uint64_t(1) << (sbox[k] % 64);
-    return (seen[0] & seen[1] & seen[2] & seen[3]) == ~uint64_t(0);
-}
-
 // Word by word, for an S-box that repeats a lane (a key state filled in by hand): a lane may then
 // step twice in one block and the blocks cannot be split by position.
 void FrameSequential(KeyState& key, BYTE* p, size_t words) {
@@ -126,7 +123,7 @@ void FrameSequential(KeyState& key, BYTE* p, size_t words) {
     crt::SetRandState(rand);
 }
 
-void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox) {
+void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, bool bSubstFirst) {
     const Kernels& kernels = ActiveKernels();
     alignas(64) WORD S[256];
     alignas(64) WORD params[256];
@@ -150,7 +147,7 @@ void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox) {
         for (size_t j = 0; j < n; ++j)
             nTouched += schedule.Take(b0 + j, X + j * kBlockWords, kBlockWords, touched + nTouched,
                                       unsigned(j * kBlockWords));
-        kernels.RunFrame(consts, S, X, data + b0 * kBlockBytes, n, sbox);
+        kernels.RunFrame(consts, S, X, data + b0 * kBlockBytes, n, sbox, bSubstFirst);
         for (size_t i = 0; i < nTouched; ++i) X[touched[i]] = 0;
     }
     if (rest) {
@@ -161,7 +158,7 @@ void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox) {
         alignas(64) WORD tailS[256];
         std::memcpy(tail, data + blocks * kBlockBytes, rest * 2);
         std::memcpy(tailS, S, sizeof S);
-        kernels.RunFrame(consts, tailS, X, tail, 1, sbox);
+        kernels.RunFrame(consts, tailS, X, tail, 1, sbox, bSubstFirst);
         std::memcpy(data + blocks * kBlockBytes, tail, rest * 2);
         std::memcpy(S, tailS, rest * sizeof(WORD));
         for (size_t i = 0; i < n; ++i) X[touched[i]] = 0;
@@ -179,7 +176,8 @@ void FrameBlocks(KeyState& key, BYTE* data, size_t words, const BYTE* sbox) {
 // take are drawn ahead in bulk; the generator is then set to where exactly the values taken leave
 // it.  A counter wrapping to 0 is a perturbation whatever the countdown says (0 is a multiple of
 // every period) and restarts the count: the blocks are run in stretches that end at each wrap.
-bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, const Kernels& kernels) {
+bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, bool bSubstFirst,
+                    const Kernels& kernels) {
     alignas(64) WORD S[256], D[256], T[256], params[256];
     WORD counters[256];
     for (int k = 0; k < 256; ++k) {
@@ -242,7 +240,7 @@ bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, c
         if (next < wraps.size()) end = std::min(end, wraps[next].first);
         ensure();
         size_t n = kernels.RunFrameCountdown(consts, S, D, T, drawBuf + at, data + cur * kBlockBytes,
-                                             end - cur, sbox);
+                                             end - cur, sbox, bSubstFirst);
         at += n;
         taken += n;
         cur = end;
@@ -258,7 +256,7 @@ bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, c
         std::memcpy(tailD, D, sizeof D);
         for (size_t k = rest; k < 256; ++k) tailD[k] = 2;
         ensure();
-        taken += kernels.RunFrameCountdown(consts, tailS, tailD, T, drawBuf + at, tail, 1, sbox);
+        taken += kernels.RunFrameCountdown(consts, tailS, tailD, T, drawBuf + at, tail, 1, sbox, bSubstFirst);
         std::memcpy(data + blocks * kBlockBytes, tail, rest * 2);
         std::memcpy(S, tailS, rest * sizeof(WORD));
     }
@@ -273,6 +271,33 @@ bool FrameCountdown(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, c
     return true;
 }
 }  // namespace
+
+void FramePass(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, bool bSubstFirst) {
+    const Kernels& kernels = ActiveKernels();
+    if (IsPermutation(key.sbox)) {
+        // Each byte is final once its word is XORed (or ready for the XOR once substituted), so the
+        // substitution is applied block by block in the same pass over memory.
+        if (!kernels.RunFrameCountdown || !FrameCountdown(key, data, words, sbox, bSubstFirst, kernels))
+            FrameBlocks(key, data, words, sbox, bSubstFirst);
+        return;
+    }
+    if (sbox && bSubstFirst) kernels.Subst(data, 2 * words, sbox);
+    FrameSequential(key, data, words);
+    if (sbox && !bSubstFirst) kernels.Subst(data, 2 * words, sbox);
+}
+
+void AdvanceFrame(KeyState& key, size_t words, bool bStreamOnly) {
+    if (!bStreamOnly) BuildSBox(key.states, key.sbox);
+    // The key stream ignores the data, so the pass runs over a scratch buffer small enough to stay
+    // in the cache, a whole number of blocks at a time so that the lane order carries on.
+    constexpr size_t kChunkWords = 512 * kBlockWords;
+    std::vector<BYTE> scratch(2 * std::min(words, kChunkWords));
+    for (size_t done = 0; done < words;) {
+        size_t n = std::min(kChunkWords, words - done);
+        FramePass(key, scratch.data(), n, nullptr, false);
+        done += n;
+    }
+}
 }  // namespace cipher
 
 void EncryptSubst(KeyState& key, CDib& dib) {
@@ -283,17 +308,18 @@ void EncryptSubst(KeyState& key, CDib& dib) {
 void EncryptFrame(KeyState& key, CDib& dib, bool bStreamOnly) {
     if (!bStreamOnly) BuildSBox(key.states, key.sbox);
     if (!cipher::HasRows(dib)) return;
-    BYTE* data = dib.m_lpBits;
-    size_t words = cipher::RowBytesTotal(dib) / 2;
-    if (cipher::IsPermutation(key.sbox)) {
-        // The substitution reads the S-box of the start of the frame and each byte is final once
-        // its word is XORed, so it is applied block by block in the same pass over memory.
-        const cipher::Kernels& kernels = cipher::ActiveKernels();
-        const BYTE* sbox = bStreamOnly ? nullptr : key.sbox;
-        if (!kernels.RunFrameCountdown || !cipher::FrameCountdown(key, data, words, sbox, kernels))
-            cipher::FrameBlocks(key, data, words, sbox);
-    } else {
-        cipher::FrameSequential(key, data, words);
-        if (!bStreamOnly) EncryptSubst(key, dib);
+    cipher::FramePass(key, dib.m_lpBits, cipher::RowBytesTotal(dib) / 2, bStreamOnly ? nullptr : key.sbox, false);
+}
+
+void DecryptFrame(KeyState& key, CDib& dib, bool bStreamOnly) {
+    // The stream alone is an XOR with a key stream the data does not change: it undoes itself.
+    if (bStreamOnly) {
+        EncryptFrame(key, dib, true);
+        return;
     }
+    BuildSBox(key.states, key.sbox);
+    if (!cipher::HasRows(dib)) return;
+    BYTE inverse[256];
+    InvertSBox(key.sbox, inverse);  // a built S-box is always a permutation
+    cipher::FramePass(key, dib.m_lpBits, cipher::RowBytesTotal(dib) / 2, inverse, true);
 }

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
+#include "cipher/Cipher.h"
 #include "platform/Types.h"
 
 namespace cipher {
@@ -52,15 +54,26 @@ constexpr size_t kBatchBlocks = 16;
 // Room for any kernel's per-position constants.
 constexpr size_t kFrameConstBytes = 8192;
 
+// What a frame kernel does to a block's bytes besides the XOR, as a template argument: run is
+// called with std::integral_constant<FrameSubst, ...> for what sbox and bSubstFirst ask for.
+enum FrameSubst { FRAME_XOR_ONLY, FRAME_SUBST_AFTER, FRAME_SUBST_BEFORE };
+template <class Run>
+auto WithFrameSubst(const BYTE* sbox, bool bSubstFirst, Run run) {
+    if (!sbox) return run(std::integral_constant<FrameSubst, FRAME_XOR_ONLY>());
+    if (bSubstFirst) return run(std::integral_constant<FrameSubst, FRAME_SUBST_BEFORE>());
+    return run(std::integral_constant<FrameSubst, FRAME_SUBST_AFTER>());
+}
+
 struct Kernels {
     // Lays out the per-position map constants the way RunFrame reads them; params are in
     // position order.
     void (*PrepareFrame)(const WORD params[256], void* consts);
     // nBlocks consecutive blocks at data.  For every position k of every block b:
     // S[k] = ChaoticMap(S[k], param) ^ X[b * 256 + k], then word k of the block ^= S[k].  If sbox
-    // is not null, each byte of a block is then replaced by sbox[byte].
+    // is not null, each byte of a block is replaced by sbox[byte]: after the XOR, or before it when
+    // bSubstFirst (decryption, with the inverse S-box, undoing the two in reverse order).
     void (*RunFrame)(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
-                     const BYTE* sbox);
+                     const BYTE* sbox, bool bSubstFirst);
     // data[i] = sbox[data[i]] for n bytes.
     void (*Subst)(BYTE* data, size_t n, const BYTE sbox[256]);
 
@@ -70,7 +83,8 @@ struct Kernels {
     // values draws[0], draws[1], ... in block and position order.  Returns the number of values
     // taken.  draws must hold 32 more values than can be taken.
     size_t (*RunFrameCountdown)(const void* consts, WORD S[256], WORD D[256], const WORD T[256],
-                                const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox);
+                                const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox,
+                                bool bSubstFirst);
     // Fills out[0 .. n) (n a multiple of 16) with the next n values of rand() % 256, advancing state.
     void (*DrawBytes)(uint32_t& state, WORD* out, size_t n);
     // BuildSBox: the same ranking, each kernel with its own sort.
@@ -86,6 +100,13 @@ const Kernels* GetAvx2Kernels();
 const Kernels* GetAvx512Kernels();
 // The kernels of the current instruction-set choice.
 const Kernels& ActiveKernels();
+
+// The passes over a run of words, for the modes and their inverses.  A frame pass restarts the
+// S-box's lane order at data, so a pass split into pieces of whole blocks is the same pass.
+void FramePass(KeyState& key, BYTE* data, size_t words, const BYTE* sbox, bool bSubstFirst);
+// The key as a pass over that many words leaves it, without the words: replaying a run's keys.
+void AdvanceFrame(KeyState& key, size_t words, bool bStreamOnly);
+void AdvanceStream(KeyState& key, size_t words);
 
 // The vector kernels widen 16-bit states to 32-bit lanes with unpacklo/unpackhi, which take words
 // 0-3 and 4-7 of every 128-bit lane, and narrow them back with packus, which undoes exactly that.

@@ -83,11 +83,11 @@ struct Table256 {
     }
 };
 
-template <bool kSubst>
+template <FrameSubst kSubst>
 void RunFrameT(const Consts8* c, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks, const BYTE* sbox) {
     const __m256i zero = _mm256_setzero_si256();
     // Stream only reads no S-box; the table is then loaded from the states and never used.
-    Table256 table(kSubst ? sbox : reinterpret_cast<const BYTE*>(S));
+    Table256 table(kSubst != FRAME_XOR_ONLY ? sbox : reinterpret_cast<const BYTE*>(S));
     for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes, X += kBlockWords) {
         for (int i = 0; i < 8; ++i)
             _mm_prefetch(reinterpret_cast<const char*>(data) + 8 * kBlockBytes + 64 * i, _MM_HINT_T0);
@@ -99,20 +99,19 @@ void RunFrameT(const Consts8* c, WORD S[256], const WORD* X, BYTE* data, size_t 
                                  _mm256_load_si256(reinterpret_cast<const __m256i*>(X + 16 * g)));
             _mm256_store_si256(reinterpret_cast<__m256i*>(S + 16 * g), s);
             __m256i* q = reinterpret_cast<__m256i*>(data + 32 * g);
-            __m256i w = _mm256_xor_si256(_mm256_loadu_si256(q), s);
-            if (kSubst) w = table.Lookup(w);
+            __m256i w = _mm256_loadu_si256(q);
+            if (kSubst == FRAME_SUBST_BEFORE) w = table.Lookup(w);
+            w = _mm256_xor_si256(w, s);
+            if (kSubst == FRAME_SUBST_AFTER) w = table.Lookup(w);
             _mm256_storeu_si256(q, w);
         }
     }
 }
 
 void RunFrameAvx2(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
-                  const BYTE* sbox) {
+                  const BYTE* sbox, bool bSubstFirst) {
     const Consts8* c = static_cast<const Consts8*>(consts);
-    if (sbox)
-        RunFrameT<true>(c, S, X, data, nBlocks, sbox);
-    else
-        RunFrameT<false>(c, S, X, data, nBlocks, sbox);
+    WithFrameSubst(sbox, bSubstFirst, [&](auto mode) { RunFrameT<mode()>(c, S, X, data, nBlocks, sbox); });
 }
 
 void SubstAvx2(BYTE* data, size_t n, const BYTE sbox[256]) {

@@ -93,11 +93,22 @@ inline void PrefetchBlock(const BYTE* block) {
     for (int i = 0; i < 8; ++i) _mm_prefetch(reinterpret_cast<const char*>(block) + 64 * i, _MM_HINT_T0);
 }
 
-template <bool kSubst>
+// 64 bytes of a block XORed with their key-stream words s, substituted after the XOR when
+// encrypting and before it when decrypting.
+template <FrameSubst kSubst>
+inline void StoreBlockPart(BYTE* p, __m512i s, const Table256& table) {
+    __m512i w = _mm512_loadu_si512(p);
+    if (kSubst == FRAME_SUBST_BEFORE) w = table.Lookup(w);
+    w = _mm512_xor_si512(w, s);
+    if (kSubst == FRAME_SUBST_AFTER) w = table.Lookup(w);
+    _mm512_storeu_si512(p, w);
+}
+
+template <FrameSubst kSubst>
 void RunFrameT(const Consts16* c, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks, const BYTE* sbox) {
     const __m512i zero = _mm512_setzero_si512();
     // Stream only reads no S-box; the table is then loaded from the states and never used.
-    Table256 table(kSubst ? sbox : reinterpret_cast<const BYTE*>(S));
+    Table256 table(kSubst != FRAME_XOR_ONLY ? sbox : reinterpret_cast<const BYTE*>(S));
     for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes, X += kBlockWords) {
         PrefetchBlock(data + 24 * kBlockBytes);
         for (size_t g = 0; g < 8; ++g) {
@@ -106,32 +117,27 @@ void RunFrameT(const Consts16* c, WORD S[256], const WORD* X, BYTE* data, size_t
             __m512i b2 = Map16(_mm512_unpackhi_epi16(s, zero), c[2 * g + 1]);
             s = _mm512_xor_si512(_mm512_packus_epi32(a, b2), _mm512_load_si512(X + 32 * g));
             _mm512_store_si512(S + 32 * g, s);
-            __m512i w = _mm512_xor_si512(_mm512_loadu_si512(data + 64 * g), s);
-            if (kSubst) w = table.Lookup(w);
-            _mm512_storeu_si512(data + 64 * g, w);
+            StoreBlockPart<kSubst>(data + 64 * g, s, table);
         }
     }
 }
 
 void RunFrameAvx512(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
-                    const BYTE* sbox) {
+                    const BYTE* sbox, bool bSubstFirst) {
     const Consts16* c = static_cast<const Consts16*>(consts);
-    if (sbox)
-        RunFrameT<true>(c, S, X, data, nBlocks, sbox);
-    else
-        RunFrameT<false>(c, S, X, data, nBlocks, sbox);
+    WithFrameSubst(sbox, bSubstFirst, [&](auto mode) { RunFrameT<mode()>(c, S, X, data, nBlocks, sbox); });
 }
 
 // The frame kernel with the perturbations found in registers: per 32 positions, the countdowns
 // step down, those reaching 0 mark the perturbed positions, which take the next draws in position
 // order (a byte expand), and are reloaded with their periods.
-template <bool kSubst>
+template <FrameSubst kSubst>
 size_t RunCountdownT(const Consts16* c, WORD S[256], WORD D[256], const WORD T[256], const WORD* draws,
                      BYTE* data, size_t nBlocks, const BYTE* sbox) {
     const __m512i zero = _mm512_setzero_si512();
     const __m512i one16 = _mm512_set1_epi16(1);
     // Stream only reads no S-box; the table is then loaded from the states and never used.
-    Table256 table(kSubst ? sbox : reinterpret_cast<const BYTE*>(S));
+    Table256 table(kSubst != FRAME_XOR_ONLY ? sbox : reinterpret_cast<const BYTE*>(S));
     size_t used = 0;
     for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes) {
         PrefetchBlock(data + 24 * kBlockBytes);
@@ -146,19 +152,18 @@ size_t RunCountdownT(const Consts16* c, WORD S[256], WORD D[256], const WORD T[2
             s = _mm512_xor_si512(s, _mm512_maskz_expand_epi16(due, _mm512_loadu_si512(draws + used)));
             used += unsigned(_mm_popcnt_u32(_cvtmask32_u32(due)));
             _mm512_store_si512(S + 32 * g, s);
-            __m512i w = _mm512_xor_si512(_mm512_loadu_si512(data + 64 * g), s);
-            if (kSubst) w = table.Lookup(w);
-            _mm512_storeu_si512(data + 64 * g, w);
+            StoreBlockPart<kSubst>(data + 64 * g, s, table);
         }
     }
     return used;
 }
 
 size_t RunFrameCountdownAvx512(const void* consts, WORD S[256], WORD D[256], const WORD T[256],
-                               const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox) {
+                               const WORD* draws, BYTE* data, size_t nBlocks, const BYTE* sbox,
+                               bool bSubstFirst) {
     const Consts16* c = static_cast<const Consts16*>(consts);
-    if (sbox) return RunCountdownT<true>(c, S, D, T, draws, data, nBlocks, sbox);
-    return RunCountdownT<false>(c, S, D, T, draws, data, nBlocks, sbox);
+    return WithFrameSubst(sbox, bSubstFirst,
+                          [&](auto mode) { return RunCountdownT<mode()>(c, S, D, T, draws, data, nBlocks, sbox); });
 }
 
 // Sixteen consecutive draws at a time: lane i holds the state i + 1 draws on, and every lane

@@ -17,15 +17,16 @@ void SubstScalar(BYTE* data, size_t n, const BYTE sbox[256]) {
 }
 
 void RunFrameScalar(const void* consts, WORD S[256], const WORD* X, BYTE* data, size_t nBlocks,
-                    const BYTE* sbox) {
+                    const BYTE* sbox, bool bSubstFirst) {
     const LaneRecip* lanes = static_cast<const LaneRecip*>(consts);
     for (size_t b = 0; b < nBlocks; ++b, data += kBlockBytes, X += kBlockWords) {
+        if (sbox && bSubstFirst) SubstScalar(data, kBlockBytes, sbox);
         for (size_t k = 0; k < kBlockWords; ++k) {
             WORD s = WORD(MapRecip(S[k], lanes[k]) ^ X[k]);
             S[k] = s;
             StoreWord(data + 2 * k, WORD(LoadWord(data + 2 * k) ^ s));
         }
-        if (sbox) SubstScalar(data, kBlockBytes, sbox);
+        if (sbox && !bSubstFirst) SubstScalar(data, kBlockBytes, sbox);
     }
 }
 

@@ -39,3 +39,15 @@ void BuildSBoxCounting(const WORD values[256], BYTE sbox[256]) {
 }  // namespace cipher
 
 void BuildSBox(const WORD values[256], BYTE sbox[256]) { cipher::ActiveKernels().BuildSBox(values, sbox); }
+
+bool IsPermutation(const BYTE sbox[256]) {
+    uint64_t seen[4] = {};
+    for (int k = 0; k < 256; ++k) seen[sbox[k] / 64] |= uint64_t(1) << (sbox[k] % 64);
+    return (seen[0] & seen[1] & seen[2] & seen[3]) == ~uint64_t(0);
+}
+
+bool InvertSBox(const BYTE sbox[256], BYTE inverse[256]) {
+    if (!IsPermutation(sbox)) return false;
+    for (int i = 0; i < 256; ++i) inverse[sbox[i]] = BYTE(i);
+    return true;
+}

@@ -81,7 +81,36 @@ void ReplaySingleLane(WORD& state, const LaneRecip& lane, BYTE* p, size_t words,
         done += len;
     }
 }
+// Where a lane stands after `steps` steps: its sequence is a tail and a cycle, so at most one pass
+// over them is followed, whatever the count.
+uint32_t AdvanceLane(uint32_t state, const LaneRecip& lane, uint64_t steps, CCycleScratch& sc) {
+    size_t mu = 0;
+    size_t n = FollowUntilRepeat(state, lane, steps, sc, mu, [](size_t, uint32_t) {});
+    if (n == steps) return state;
+    return sc.seq[mu + (steps - n - 1) % (n - mu)];
+}
 }  // namespace
+
+void AdvanceStream(KeyState& key, size_t words) {
+    BuildSBox(key.states, key.sbox);
+    if (!words) return;
+    // Each lane's state depends only on how often it steps, and those counts follow from the index
+    // generator's tail and cycle, each counted once: no step of the pass is made one by one.
+    CCycleScratch& sc = Scratch();
+    uint64_t counts[256] = {};
+    uint32_t x = key.x0;
+    size_t mu = 0;
+    size_t n = FollowUntilRepeat(x, MakeRecip(key.p0), words, sc, mu, [&](size_t, uint32_t v) { ++counts[v & 0xFF]; });
+    if (n < words) {
+        const size_t lambda = n - mu, left = words - n;
+        const WORD* cycle = sc.seq + mu;
+        for (size_t c = 0; c < lambda; ++c) counts[cycle[c] & 0xFF] += left / lambda + (c < left % lambda ? 1 : 0);
+        x = cycle[(left - 1) % lambda];
+    }
+    key.x0 = WORD(x);
+    for (int i = 0; i < 256; ++i)
+        if (counts[i]) key.states[i] = WORD(AdvanceLane(key.states[i], MakeRecip(key.params[i]), counts[i], sc));
+}
 }  // namespace cipher
 
 void EncryptStream(KeyState& key, CDib& dib) {
@@ -136,4 +165,9 @@ void EncryptStream(KeyState& key, CDib& dib) {
     }
     key.x0 = WORD(x);
     for (int i = 0; i < 256; ++i) key.states[i] = WORD(states[i]);
+}
+
+void DecryptStream(KeyState& key, CDib& dib) {
+    // The key stream depends on the key alone, so the same XOR takes it off again.
+    EncryptStream(key, dib);
 }

@@ -1,5 +1,6 @@
 // moro-cli encrypt: the window's typical run on a file, from the command line.
 #include <cstdio>
+#include <ctime>
 
 #include "cli/Command.h"
 #include "cli/Files.h"
@@ -43,11 +44,27 @@ public:
                        "  init          make a new key")
             ->type_name("LIST")
             ->check(cli::CommaList("step", names));
+        app.add_option("--key", m_keyIn, "encrypt with the key of a key file, and its steps unless\n--steps is given")
+            ->type_name("KEY.json")
+            ->excludes("--seed");
+        app.add_option("--key-out", m_keyOut, "write the key file of this run, for moro-cli decrypt")->type_name("KEY.json");
     }
 
     int Run(const CLI::App& app) override {
         cli::Session session;
-        if (!cli::OpenSession(session, m_in, app.count("--seed") > 0, m_nSeed)) return cli::kExitFailed;
+        KeyFile run;
+        cli::CKeyOut keyOut;
+        if (!m_keyOut.empty() && !keyOut.Open(m_keyOut)) return cli::kExitFailed;
+        if (!m_keyIn.empty()) {
+            if (!cli::LoadKeyOrExplain(m_keyIn, run) || !cli::OpenSessionWithKey(session, m_in, run)) return cli::kExitFailed;
+            if (!app.count("--steps")) m_steps = StepList(run.steps);
+        } else {
+            // The clock's seed is a seed too: the key file keeps it.
+            m_nSeed = app.count("--seed") ? m_nSeed : std::time(nullptr);
+            if (!cli::OpenSession(session, m_in, true, m_nSeed)) return cli::kExitFailed;
+            run = KeyFileNow(session.key, true, uint32_t(m_nSeed));
+        }
+        run.steps = cli::StepsOf(m_steps);
         KeyState& key = session.key;
         CDib& cipher = session.cipher;
         // Words mode 1 XORs with 0 (a lane whose state fell to 0) stay as they were: the user is
@@ -75,11 +92,18 @@ public:
             }
         }
         if (nLeft) std::fprintf(stderr, "moro-cli: warning: %s\n", DescribeUnencrypted(nLeft, nStreamWords, cause).c_str());
-        return cli::SaveBmpOrExplain(cipher, m_out) ? cli::kExitOk : cli::kExitFailed;
+        if (!cli::SaveBmpOrExplain(cipher, m_out)) return cli::kExitFailed;
+        return m_keyOut.empty() || keyOut.Commit(run) ? cli::kExitOk : cli::kExitFailed;
     }
 
 private:
-    std::string m_in, m_out;
+    static std::string StepList(const std::vector<CipherStep>& steps) {
+        std::string list;
+        for (CipherStep step : steps) list += (list.empty() ? "" : ",") + std::string(GetCipherStepName(step));
+        return list;
+    }
+
+    std::string m_in, m_out, m_keyIn, m_keyOut;
     unsigned long long m_nSeed = 0;
     std::string m_steps = "stream";
 };

@@ -81,4 +81,52 @@ bool SaveBmpOrExplain(CDib& dib, const std::string& path) {
     return dib.SaveBmp(path.c_str()) || ExplainSaveFailure(dib, path, FileKind::Bmp);
 }
 
+bool LoadKeyOrExplain(const std::string& path, KeyFile& file) {
+    std::string error;
+    if (LoadKeyFile(path.c_str(), file, error)) return true;
+    std::fprintf(stderr, "moro-cli: key file '%s' %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+bool SaveKeyOrExplain(const std::string& path, const KeyFile& file) {
+    std::string error;
+    if (SaveKeyFile(path.c_str(), file, error)) return true;
+    std::fprintf(stderr, "moro-cli: key file '%s' %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+bool CKeyOut::Open(const std::string& path) {
+    m_path = path;
+    if (m_file.OpenForReplace(path.c_str())) return true;
+    std::fprintf(stderr, "moro-cli: key file '%s' cannot be created\n", path.c_str());
+    return false;
+}
+
+bool CKeyOut::Commit(const KeyFile& file) {
+    std::string text = FormatKeyFile(file);
+    try {
+        m_file.Write(text.data(), UINT(text.size()));
+        m_file.Commit();
+        return true;
+    } catch (const CFileException&) {
+        std::fprintf(stderr, "moro-cli: key file '%s' could not be written\n", m_path.c_str());
+        return false;
+    }
+}
+
+std::vector<CipherStep> StepsOf(const std::string& list) {
+    std::vector<CipherStep> steps;
+    for (const std::string& name : SplitCommas(list)) {
+        CipherStep step;
+        if (FindCipherStep(name, step)) steps.push_back(step);
+    }
+    return steps;
+}
+
+std::vector<std::string> StepNames() {
+    std::vector<std::string> names;
+    for (int i = 0; i < kCipherStepCount; ++i) names.push_back(GetCipherStepName(CipherStep(i)));
+    return names;
+}
+
 }  // namespace cli

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "cipher/KeyFile.h"
 #include "dib/DibFile.h"
+#include "platform/File.h"
 
 class CDib;
 namespace CLI {
@@ -37,5 +40,25 @@ bool SaveOrExplain(CDib& dib, const std::string& path, const SaveOptions& option
 // BMP files only, whatever the extension.
 bool LoadBmpOrExplain(CDib& dib, const std::string& path);
 bool SaveBmpOrExplain(CDib& dib, const std::string& path);
+
+// Key files; a failure is explained in one line on standard error.
+bool LoadKeyOrExplain(const std::string& path, KeyFile& file);
+bool SaveKeyOrExplain(const std::string& path, const KeyFile& file);
+
+// A key file written beside an image: Open makes sure it can be created before any work is done,
+// Commit writes it once the image is saved.  Without Commit nothing is left behind.
+class CKeyOut {
+public:
+    bool Open(const std::string& path);
+    bool Commit(const KeyFile& file);
+
+private:
+    std::string m_path;
+    CReplaceFile m_file;
+};
+
+// The steps by name, as the validator of a --steps option has checked them.
+std::vector<CipherStep> StepsOf(const std::string& list);
+std::vector<std::string> StepNames();
 
 }  // namespace cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cipher/Cipher.h"
+#include "cipher/KeyFile.h"
 
 namespace cli {
 
@@ -16,5 +17,7 @@ struct Session {
 // Starts as the window does: seeds the generator (with the seed, or the clock), makes the key,
 // loads the image and copies it into the working copy.  Explains a failure on standard error.
 bool OpenSession(Session& session, const std::string& path, bool bSeeded, unsigned long long nSeed);
+// The same with the key and generator state of a key file instead of a new key.
+bool OpenSessionWithKey(Session& session, const std::string& path, const KeyFile& file);
 
 }  // namespace cli

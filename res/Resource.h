@@ -25,6 +25,8 @@
 #define IDC_STATIC (-1)
 
 #define IDM_ABOUTBOX 0x0010
+#define IDM_SAVEKEY 0x0020
+#define IDM_DECRYPTWITHKEY 0x0030
 
 namespace res {
 const ui::DialogTemplate& Dialog(UINT nID);

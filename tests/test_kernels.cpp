@@ -13,48 +13,17 @@
 #include "cipher/Kernels.h"
 #include "cipher/reference/Literal.h"
 #include "platform/Rand.h"
+#include "tests/support/Kernels.h"
 #include "tests/support/Keys.h"
 
 namespace {
 using namespace cipher;
-
-// Its own generator, so that making test data never moves the program's one.
-struct TestRng {
-    uint64_t s;
-    explicit TestRng(uint64_t seed) : s(seed * 0x9E3779B97F4A7C15ull + 1) {}
-    uint32_t Next() {
-        s ^= s << 13;
-        s ^= s >> 7;
-        s ^= s << 17;
-        return uint32_t(s >> 16);
-    }
-    WORD Word() { return WORD(Next()); }
-    unsigned Below(unsigned n) { return Next() % n; }
-};
+using moro_test::StressKey;
+using moro_test::TestRng;
 
 // A seeded key with its S-box built, as after a first encryption.
 KeyState SeededKey(unsigned seed) {
     KeyState key = moro_test::SeededKey(seed);
-    BuildSBox(key.states, key.sbox);
-    return key;
-}
-
-// Keys no InitKey makes but a key state can hold: full 16-bit values, p0 = 0, parameters and
-// states at the ends of the range, periods of 1 and 256, counters about to wrap.
-KeyState StressKey(unsigned seed) {
-    TestRng rng(seed);
-    KeyState key;
-    key.x0 = rng.Word();
-    key.p0 = seed % 3 == 0 ? 0 : rng.Word();
-    for (int i = 0; i < 256; ++i) {
-        static const WORD edges[] = {0, 1, 2, 32767, 32768, 65534, 65535};
-        key.params[i] = rng.Below(4) == 0 ? edges[rng.Below(7)] : rng.Word();
-        key.states[i] = rng.Below(4) == 0 ? edges[rng.Below(7)] : rng.Word();
-        if (rng.Below(8) == 0) key.states[i] = key.params[i];  // lands on 0
-        unsigned kind = rng.Below(4);
-        key.periods[i] = WORD(kind == 0 ? 1 : kind == 1 ? 256 : rng.Below(256) + 1);
-        key.counters[i] = WORD(rng.Below(2) ? 65535 - rng.Below(600) : rng.Word());
-    }
     BuildSBox(key.states, key.sbox);
     return key;
 }
@@ -128,16 +97,7 @@ struct Twin {
     }
 };
 
-// Every test runs once per kernel; kernels the processor lacks are skipped.
-class FastCipher : public ::testing::TestWithParam<CipherIsa> {
-protected:
-    void SetUp() override {
-        m_previous = GetCipherIsa();
-        if (!SetCipherIsa(GetParam())) GTEST_SKIP() << GetCipherIsaName(GetParam()) << " not supported here";
-    }
-    void TearDown() override { SetCipherIsa(m_previous); }
-    CipherIsa m_previous = CIPHER_ISA_SCALAR;
-};
+class FastCipher : public moro_test::EveryKernel {};
 
 std::string Describe(const char* what, unsigned seed, int w, int h, int bits) {
     return std::string(what) + " key " + std::to_string(seed) + ", " + std::to_string(w) + " x " +
@@ -266,7 +226,7 @@ TEST_P(FastCipher, MapKernelsAgreeWithTheMapForEveryParameter) {
             WORD before[256];
             std::memcpy(before, S, sizeof S);
             std::memset(data, 0, sizeof data);
-            kernels.RunFrame(consts, S, X, data, 1, nullptr);
+            kernels.RunFrame(consts, S, X, data, 1, nullptr, false);
             for (int k = 0; k < 256; ++k) {
                 WORD expected = ChaoticMap(before[k], params[k]);
                 ASSERT_EQ(S[k], expected) << "x " << before[k] << ", p " << params[k];
@@ -366,11 +326,7 @@ TEST_P(FastCipher, SBoxHasTheSelectionsRanking) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, FastCipher,
-                         ::testing::Values(CIPHER_ISA_SCALAR, CIPHER_ISA_AVX2, CIPHER_ISA_AVX512),
-                         [](const ::testing::TestParamInfo<CipherIsa>& info) {
-                             return std::string(GetCipherIsaName(info.param));
-                         });
+INSTANTIATE_FOR_EVERY_KERNEL(FastCipher);
 
 TEST(ExactReciprocal, AgreesWithDivisionForEveryParameter) {
     // The worst numerators for a multiply-shift are the largest ones, just below the divisor.

@@ -47,3 +47,20 @@ TEST(BuildSBox, AlwaysAPermutationInRankOrder) {
         }
     }
 }
+
+TEST(InvertSBox, UndoesEveryPermutationAndRefusesAnythingElse) {
+    crt::srand(11);
+    BYTE sbox[256], inverse[256];
+    for (int i = 0; i < 256; ++i) sbox[i] = BYTE(i);
+    for (int i = 255; i > 0; --i) std::swap(sbox[i], sbox[crt::rand() % (i + 1)]);
+    ASSERT_TRUE(InvertSBox(sbox, inverse));
+    for (int b = 0; b < 256; ++b) ASSERT_EQ(inverse[sbox[b]], b);
+    // One value twice (and so one missing) anywhere, even as the last entry, is no permutation.
+    for (int at : {0, 17, 255}) {
+        BYTE broken[256];
+        std::copy(sbox, sbox + 256, broken);
+        broken[at] = broken[(at + 1) % 256];
+        EXPECT_FALSE(IsPermutation(broken)) << at;
+        EXPECT_FALSE(InvertSBox(broken, inverse)) << at;
+    }
+}
