@@ -16,9 +16,10 @@ struct Tap {
 };
 
 void Morph(CIPDib& dib, const BYTE* lpMask, int w, int h, BYTE byTarget) {
-    if (!ipdib::IsFilterable(dib) || !lpMask || !ipdib::WindowFits(w, h)) return;
+    if (!ipdib::IsFilterable(dib) || !ipdib::WindowFits(w, h)) return;
     const long long W = dib.m_nWidth, H = dib.m_nHeight;
     const size_t nPositions = size_t(w) * size_t(h);
+    if (nPositions && !lpMask) return;
     Tap* lpTaps = dib.AllocWork<Tap>(nPositions);
     BYTE* lpHit = dib.AllocWork<BYTE>(size_t(W));
     BYTE* lpWork = dib.AllocWork<BYTE>(size_t(dib.m_nRowBytes) * size_t(H));
