@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ipdib/reference/Literal.h"
+#include "platform/Isa.h"
 #include "platform/Rand.h"
 #include "tests/support/Filters.h"
 
@@ -175,11 +176,20 @@ TEST(Convolution, RectanglesOutsideTheImageAreRefused) {
     EXPECT_EQ(Pixels(dest), destBefore);
 }
 
+// Every instruction set this processor has: the plain C++ form and the best vector form.
+std::vector<MoroIsa> IsasToTry() {
+    std::vector<MoroIsa> isas = {MORO_ISA_SCALAR};
+    if (GetBestIsa() != MORO_ISA_SCALAR) isas.push_back(GetBestIsa());
+    return isas;
+}
+
 TEST(Convolution, ArraysMatchTheStepByStepFormBitForBit) {
     std::mt19937 rng(11);
-    for (int nCase = 0; nCase < 120; ++nCase) {
+    std::vector<MoroIsa> isas = IsasToTry();
+    for (int nCase = 0; nCase < 160; ++nCase) {
+        ASSERT_TRUE(SetIsa(isas[size_t(nCase) % isas.size()]));
         CIPDib dib;
-        int w = 1 + int(rng() % 13), h = 1 + int(rng() % 11), n = 1 + 2 * int(rng() % 5);
+        int w = 1 + int(rng() % (nCase % 4 ? 13 : 70)), h = 1 + int(rng() % 11), n = 1 + 2 * int(rng() % 5);
         MakeRandomGrey(dib, w, h, rng);
         dib.m_nBorderMode = int(rng() % 5);
         dib.m_bNoFlipKernel = int(rng() % 2);
@@ -198,6 +208,7 @@ TEST(Convolution, ArraysMatchTheStepByStepFormBitForBit) {
         literal::ConvolveRectToArray(dib, kLiteral.data(), n, rect, slowRect.data());
         ASSERT_TRUE(SameBits(fastRect, slowRect)) << "case " << nCase;
     }
+    SetIsa(GetBestIsa());
 }
 
 TEST(Convolution, PixelsAndRandomDrawsMatchTheStepByStepForm) {

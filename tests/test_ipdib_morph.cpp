@@ -32,7 +32,7 @@ TEST(Morphology, MatchesTheStepByStepForm) {
     std::mt19937 rng(51);
     for (int nCase = 0; nCase < 200; ++nCase) {
         CIPDib dib, slow;
-        int w = 1 + int(rng() % 13), h = 1 + int(rng() % 11);
+        int w = 1 + int(rng() % (nCase % 3 ? 13 : 50)), h = 1 + int(rng() % 11);  // rows past 16 bytes too
         int mw = int(rng() % 6), mh = int(rng() % 6);
         MakeRandomGrey(dib, w, h, rng);
         for (int r = 0; r < h; ++r)
