@@ -215,15 +215,19 @@ void CIPDib::ConvolveImage(double* lpKernel, int n, int nMode) {
 void CIPDib::ConvolveRectToImage(double* lpKernel, int n, const CRect& rect, CIPDib& dest, int nMode) {
     if (!ipdib::IsFilterable(*this) || !ipdib::IsOddSide(n) || !lpKernel || !ipdib::RectInImage(*this, rect)) return;
     const int nWidth = rect.right - rect.left + 1, nHeight = rect.bottom - rect.top + 1;
+    // The working array first: when it cannot be had, dest is left as it was.
+    double* lpValues = AllocWork<double>(size_t(nWidth) * size_t(nHeight));
+    if (!lpValues) return;
     // Into this image itself: the result is built apart and taken over at the end, since the
     // rectangle is read after dest has been made.
     CIPDib made;
     CIPDib& target = &dest == this ? made : dest;
-    if (!target.Create(nWidth, nHeight, 8, nullptr, 0)) return;
+    if (!target.Create(nWidth, nHeight, 8, nullptr, 0)) {
+        free(lpValues);
+        return;
+    }
     target.ForgetAnalysis();
     if (!m_bNoFlipKernel) ReverseKernel(lpKernel, n);
-    double* lpValues = AllocWork<double>(size_t(nWidth) * size_t(nHeight));
-    if (!lpValues) return;
     ConvolveRows(*this, lpKernel, n, rect, lpValues, size_t(nWidth));
     if (IsDisplayMode(nMode))
         RenderResponses(lpValues, size_t(nWidth), nWidth, nHeight, nMode, [&](int r) { return target.StoredRow(r); });
