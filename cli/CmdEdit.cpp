@@ -1,14 +1,18 @@
 // moro-cli edit: the library's editing and drawing operations on a file, applied in the order
 // they are given.  The operations are one table (kOperations): another operation is another row.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "cli/Command.h"
 #include "cli/Files.h"
 #include "cli/Options.h"
 #include "dib/Dib.h"
+#include "ipdib/IPDib.h"
 #include "platform/Rand.h"
 
 namespace {
@@ -224,6 +228,169 @@ void Text(Edit& e) {
     e.image->DrawString(int(at[0]), int(at[1]), text.c_str(), int(height[0]), colour, face.c_str());
 }
 
+// ---- neighbourhood filters ----
+
+// The border mode and kernel orientation that --border and --flip-kernel set for the filters
+// after them (the image may be replaced in between, so they are kept here).
+struct FilterSettings {
+    int nBorderMode = 1;
+    int bNoFlipKernel = 1;
+};
+FilterSettings g_filters;
+
+// Kernels and masks are small: their files are read whole, and their sides are limited so that
+// a filter's work stays within reason whatever the file says.
+constexpr int kMaxFilterSide = 63;
+constexpr std::streamsize kMaxGridFile = 1 << 20;
+
+// The image being edited as a CIPDib (a copy the first time).
+CIPDib& AsIPDib(Edit& e) {
+    if (!dynamic_cast<CIPDib*>(e.image.get())) {
+        auto made = std::make_unique<CIPDib>();
+        made->Copy(*e.image);
+        e.Take(std::move(made));
+    }
+    return static_cast<CIPDib&>(*e.image);
+}
+
+// The image with the current filter settings; 8-bit images only.
+CIPDib& Filtered(Edit& e) {
+    if (e.image->m_nBitCount != 8)
+        e.Bad("works on 8-bit images; this one is " + std::to_string(e.image->m_nBitCount) + "-bit");
+    CIPDib& dib = AsIPDib(e);
+    dib.m_nBorderMode = g_filters.nBorderMode;
+    dib.m_bNoFlipKernel = g_filters.bNoFlipKernel;
+    return dib;
+}
+
+// A file of numbers in rows, one row a line (blank lines skipped), numbers apart by spaces or
+// commas; every row as long as the first.  Rows are returned as the file has them, top first.
+std::vector<std::vector<double>> ReadGrid(const Edit& e, const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) e.Bad("cannot open '" + path + "'");
+    std::string text(size_t(kMaxGridFile) + 1, '\0');
+    file.read(text.data(), kMaxGridFile + 1);
+    if (file.gcount() > kMaxGridFile) e.Bad("'" + path + "' is longer than a kernel or mask file can be");
+    text.resize(size_t(file.gcount()));
+    std::vector<std::vector<double>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        for (char& c : line)
+            if (c == ',' || c == '\t' || c == '\r') c = ' ';
+        std::istringstream items(line);
+        std::vector<double> row;
+        std::string item;
+        while (items >> item) {
+            char* end = nullptr;
+            double v = std::strtod(item.c_str(), &end);
+            if (*end || !std::isfinite(v)) e.Bad("'" + path + "' holds '" + item + "', which is not a number");
+            row.push_back(v);
+            if (int(row.size()) > kMaxFilterSide) e.Bad("'" + path + "': rows are at most " + std::to_string(kMaxFilterSide) + " numbers");
+        }
+        if (row.empty()) continue;
+        if (!rows.empty() && row.size() != rows[0].size()) e.Bad("'" + path + "': every row must hold as many numbers as the first");
+        rows.push_back(row);
+        if (int(rows.size()) > kMaxFilterSide) e.Bad("'" + path + "': at most " + std::to_string(kMaxFilterSide) + " rows");
+    }
+    if (rows.empty()) e.Bad("'" + path + "' holds no numbers");
+    return rows;
+}
+
+// A mask file: whole numbers 0 to 255, non-zero selecting, row by row as it lies over the
+// picture, top first.
+std::vector<std::vector<double>> ReadMask(const Edit& e, const std::string& path) {
+    std::vector<std::vector<double>> rows = ReadGrid(e, path);
+    bool bAny = false;
+    for (const auto& row : rows)
+        for (double v : row) {
+            if (v != std::floor(v) || v < 0 || v > 255) e.Bad("'" + path + "': a mask holds whole numbers from 0 to 255");
+            bAny = bAny || v != 0;
+        }
+    if (!bAny) e.Bad("'" + path + "': the mask selects no position");
+    return rows;
+}
+
+// PATH[:WORD]: the word only when it is one of `words`, so a path may hold colons.
+std::pair<std::string, std::string> PathAnd(const std::string& value, const std::vector<std::string>& words) {
+    size_t nColon = value.rfind(':');
+    if (nColon != std::string::npos)
+        for (const std::string& word : words)
+            if (value.compare(nColon + 1, std::string::npos, word) == 0) return {value.substr(0, nColon), word};
+    return {value, ""};
+}
+
+void Border(Edit& e) {
+    const char* names[] = {"zero", "mirror", "hold", "wrap"};
+    for (int nMode = 0; nMode < 4; ++nMode)
+        if (e.value == names[nMode] || e.value == std::to_string(nMode)) {
+            g_filters.nBorderMode = nMode;
+            return;
+        }
+    e.Bad("the border mode is zero (0), mirror (1), hold (2) or wrap (3)");
+}
+
+void FlipKernel(Edit&) { g_filters.bNoFlipKernel = 0; }
+
+void Convolve(Edit& e) {
+    auto [path, mode] = PathAnd(e.value, {"0", "1", "2", "3"});
+    std::vector<std::vector<double>> rows = ReadGrid(e, path);
+    int n = int(rows.size());
+    if (n % 2 == 0 || int(rows[0].size()) != n) e.Bad("a kernel is square with an odd side (3 lines of 3 numbers, ...)");
+    // The file shows the kernel as it lies over the picture; the library's array runs along x
+    // first: element (dx + n/2) * n + (dy + n/2).
+    std::vector<double> kernel(size_t(n) * size_t(n));
+    for (int row = 0; row < n; ++row)
+        for (int col = 0; col < n; ++col) kernel[size_t(col) * size_t(n) + size_t(row)] = rows[size_t(row)][size_t(col)];
+    CIPDib& dib = Filtered(e);
+    dib.ConvolveImage(kernel.data(), n, mode.empty() ? 0 : mode[0] - '0');
+}
+
+void GradientImage(Edit& e) {
+    CIPDib& dib = Filtered(e);
+    size_t nCount = size_t(dib.m_nRowBytes) * size_t(dib.m_nHeight);
+    std::vector<double> magnitude(nCount), direction(nCount);
+    dib.Gradient(magnitude.data(), direction.data());
+    if (dib.m_nError) return;
+    // Magnitudes are square roots of whole numbers: never an exact half, so no random draw.
+    for (int r = 0; r < dib.m_nHeight; ++r)
+        for (int x = 0; x < dib.m_nWidth; ++x) {
+            double m = magnitude[size_t(r) * size_t(dib.m_nRowBytes) + size_t(x)];
+            dib.StoredRow(r)[x] = BYTE(m > 255 ? 255 : int(std::floor(m + 0.5)));
+        }
+    dib.m_bHistValid = 0;
+}
+
+void NearestMean(Edit& e) {
+    std::vector<std::vector<double>> rows = ReadMask(e, e.value);
+    int a = int(rows[0].size()), b = int(rows.size());
+    if (a % 2 == 0 || b % 2 == 0) e.Bad("the mask's sides must be odd");
+    std::vector<BYTE> mask;
+    for (const auto& row : rows)
+        for (double v : row) mask.push_back(BYTE(v));  // row 0 at the top of the window
+    Filtered(e).NearestToMeanFilter(mask.data(), a, b);
+}
+
+// --erode / --dilate MASKFILE[:black]: the library's mask rows go up the picture, so the file's
+// last line is its row 0.
+void Morph(Edit& e, bool bErode) {
+    auto [path, black] = PathAnd(e.value, {"black"});
+    std::vector<std::vector<double>> rows = ReadMask(e, path);
+    int w = int(rows[0].size()), h = int(rows.size());
+    std::vector<BYTE> mask;
+    for (int row = h - 1; row >= 0; --row)
+        for (double v : rows[size_t(row)]) mask.push_back(BYTE(v));
+    CIPDib& dib = Filtered(e);
+    if (bErode) dib.Erode(mask.data(), w, h, black.empty() ? 0 : 1);
+    else dib.Dilate(mask.data(), w, h, black.empty() ? 0 : 1);
+}
+
+void Erode(Edit& e) { Morph(e, true); }
+void Dilate(Edit& e) { Morph(e, false); }
+
+void Negative(Edit& e) { AsIPDib(e).Negative(); }
+void Invert(Edit& e) { AsIPDib(e).InvertPixels(); }
+
 struct Operation {
     const char* name;
     const char* form;  // the value's form; empty for a flag
@@ -257,6 +424,30 @@ const Operation kOperations[] = {
      "Arial (an installed font that has the text is used if it is missing);\n"
      "a TEXT that holds ':' ends with :FACE or ':'",
      false, Text},
+    // neighbourhood filters
+    {"--border", "MODE",
+     "how the filters after it read beyond the edge: mirror (1, the default),\n"
+     "hold (2), wrap (3) or zero (0)",
+     false, Border},
+    {"--flip-kernel", "", "reflect the kernels of the filters after it about their centre", false, FlipKernel},
+    {"--convolve", "KERNELFILE[:MODE]",
+     "convolve an 8-bit image with the square kernel in KERNELFILE (n lines\n"
+     "of n numbers, n odd, as it lies over the picture); MODE 0 clamps to\n"
+     "0..255 (the default), 1 takes the magnitude, 2 puts 0 at 128 at half\n"
+     "scale, 3 stretches the responses over 0..255",
+     false, Convolve},
+    {"--gradient", "", "the gradient magnitude of an 8-bit image, clamped to 255", false, GradientImage},
+    {"--nearest-mean", "MASKFILE",
+     "each pixel of an 8-bit image becomes the masked neighbour nearest to\n"
+     "their mean; MASKFILE holds rows of 0/1 (odd sides, as over the picture)",
+     false, NearestMean},
+    {"--erode", "MASKFILE[:black]",
+     "erode the white objects of an 8-bit image (black ones with :black) with\n"
+     "the mask; the result is black and white",
+     false, Erode},
+    {"--dilate", "MASKFILE[:black]", "dilate the white objects (black ones with :black)", false, Dilate},
+    {"--negative", "", "the negative: pixels of a 24-bit image, the palette of others", true, Negative},
+    {"--invert", "", "every pixel byte of an 8 or 24-bit image becomes 255 minus itself", false, Invert},
 };
 
 const Operation* Find(const std::string& name) {

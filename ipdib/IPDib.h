@@ -53,10 +53,62 @@ public:
 
 
     // ---- neighbourhood access, convolution and gradients (IPDibConvolve.cpp, IPDibGradient.cpp) ----
+    // Square kernels of n x n doubles (n odd and positive): element (dx + n/2) * n + (dy + n/2)
+    // weights the neighbour at (x + dx, y + dy), so the outer index runs along x.  When
+    // m_bNoFlipKernel is 0 a call first reverses the caller's array in place (the point
+    // reflection), so the same call again reverses it back.  Rectangles are picture rectangles
+    // with right and bottom included, lying inside the image.  Whole-image arrays have
+    // m_nRowBytes elements per row and m_nHeight rows in storage order (only the first m_nWidth
+    // of a row are written); rectangle arrays have the rectangle's width and height, row 0 its
+    // bottom line.  Calls on anything but an 8-bit image, or with a bad size or rectangle, do
+    // nothing.
+    //
+    // The pixel (x + dx, y + dy), picture coordinates; beyond the edge by m_nBorderMode: 1
+    // mirrors the offset about (x, y), 2 holds the centre's coordinate, 3 wraps once, any other
+    // mode (or a position still outside) reads 0.  0 also for (x, y) outside or no 8-bit image.
+    BYTE GetNeighbour(int x, int y, int dx, int dy) const;
+    void ConvolveToArray(double* lpKernel, int n, double* lpOut);
+    // Renders the responses into a buffer laid out like this image's pixels.  Modes: 0 clamps to
+    // 0..255, 1 takes the magnitude, 2 maps 0 to 128 at half scale, 3 stretches the range of the
+    // responses over 0..255; values are rounded at random at exact halves, in storage order.  Any
+    // other mode writes nothing.  A failed working allocation stores 4.
+    void ConvolveToPixels(double* lpKernel, int n, BYTE* lpDest, int nMode);
+    void ConvolveImage(double* lpKernel, int n, int nMode);
+    void ConvolveRectToArray(double* lpKernel, int n, const CRect& rect, double* lpOut);
+    // dest becomes an 8-bit image of the rectangle's size showing it upright (dest may be this).
+    void ConvolveRectToImage(double* lpKernel, int n, const CRect& rect, CIPDib& dest, int nMode);
+    // a = the pixel minus the one above it, b = the pixel minus the one to its left (below and
+    // right with m_bNoFlipKernel 0); magnitude sqrt(a^2 + b^2), direction atan(b / a) in
+    // -pi/2 .. pi/2, 0 where a and b are both 0.
+    void Gradient(double* lpMagnitude, double* lpDirection);
+    void GradientRect(const CRect& rect, double* lpMagnitude, double* lpDirection);
 
 
     // ---- local statistics, morphology, line transform, negative (IPDibLocal.cpp, IPDibMorph.cpp,
     //      IPDibHough.cpp, IPDibNegative.cpp) ----
+    // Local mean and sample standard deviation in a window of a columns by b rows (both odd),
+    // neighbours read as GetNeighbour reads them.  The arrays have m_nWidth elements per row (the
+    // rectangle's width for the rectangle form) in storage order.  A 1 x 1 window has standard
+    // deviation 0.
+    void LocalMeanStd(int a, int b, double* lpMean, double* lpStdDev);
+    void LocalMeanStdRect(int a, int b, const CRect& rect, double* lpMean, double* lpStdDev);
+    // Each pixel becomes the masked neighbour nearest to the masked neighbours' mean (the earlier
+    // mask position on a tie).  The mask is a columns by b rows of bytes (both odd), row 0 at the
+    // top of the window; non-zero bytes select.  A mask that selects nothing makes every pixel 0.
+    void NearestToMeanFilter(const BYTE* lpMask, int a, int b);
+    // Black-and-white morphology with a w x h byte mask whose rows advance upwards in the
+    // picture; outside the image reads as white.  With bBlackObjects 0 the objects are white on
+    // black; otherwise black on white.  The result is purely black and white.
+    void Erode(const BYTE* lpMask, int w, int h, int bBlackObjects);
+    void Dilate(const BYTE* lpMask, int w, int h, int bBlackObjects);
+    // Line accumulator: nTheta rows of nRho ints, element k * nRho + r counting the counted
+    // pixels (255, or 0 with bBlackObjects) on the line at angle step k and distance bin r, the
+    // origin at the bottom-left pixel.  Sizes below 1, or a product that overflows, do nothing.
+    void HoughLines(int* lpAcc, int nRho, int nTheta, int bBlackObjects);
+    // A 24-bit image inverts its pixels; other depths invert their palette.
+    void Negative();
+    // Every pixel byte of an 8- or 24-bit image (row padding included) becomes 255 minus itself.
+    void InvertPixels();
 
 
     // ---- the record, in declaration order ----
