@@ -78,8 +78,9 @@ public:
     // One level of the separable transform of a width x height array (rows in storage order):
     // the approximation in the top-left quarter of the picture (storage rows height / 2 on,
     // columns from 0), row details top right, column details bottom left, both bottom right.
-    void WaveletDecompose2D(double* out, const double* in, int width, int height);
-    void WaveletReconstruct2D(double* out, const double* in, int width, int height);
+    // FALSE, out untouched, without a bank or when memory cannot be had (code 4).
+    BOOL WaveletDecompose2D(double* out, const double* in, int width, int height);
+    BOOL WaveletReconstruct2D(double* out, const double* in, int width, int height);
     // This 8-bit image's pixels into data (width x height) and levels decompositions of the
     // top-left corner, each on the approximation of the one before; levels 0 to 10, each level
     // at least one sample.  FALSE when refused, or when memory cannot be had (code 4).

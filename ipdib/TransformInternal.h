@@ -34,6 +34,18 @@ const TransformKernels& GetTransformKernels();
 // Each form, for the tests and the benchmarks: plain C++ and AVX2.
 const TransformKernels& GetTransformKernels(MoroIsa isa);
 
+// A filter bank of the table: its name, the common length of its filters, and the two
+// decomposition filters.
+struct WaveBank {
+    const char* lpszName;
+    int nLength;
+    const double* lpLoD;
+    const double* lpHiD;
+};
+int WaveBankCount();
+// Bank i in lookup order, null outside the table.
+const WaveBank* WaveBankAt(int nIndex);
+
 // The low 8 bits of x rounded half-random, as a rendered value is stored.  A value that is not
 // finite stores 0 and draws nothing; values beyond int are rounded by the same rule.
 inline int RoundLowByte(double x) {
