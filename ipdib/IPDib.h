@@ -61,6 +61,14 @@ public:
     // each axis so that the zero frequency lies in the middle.
     void SpectrumToImage(CIPDib& dest, int nMode, double dUpper, double dLower, int bCentre);
 
+protected:
+    // FFT2D with FFT2's shortcuts: the rows read from pPixels' padded pixels instead of re and im
+    // (at least eight rows), the value extremes (see ipdib::TransformKernels) into pExtremes.
+    int Transform2D(double* re, double* im, int nWidth, int nHeight, int nDirection, const CDib* pPixels,
+                    double* pExtremes);
+
+public:
+
 
     // ---- wavelet filter banks and the decomposition core (IPDibWaveBanks.cpp, IPDibWavelet.cpp) ----
     // Selects a bank of the table by name, in any case: m_strWavelet and the four filters then

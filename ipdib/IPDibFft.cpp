@@ -21,6 +21,9 @@ using ipdib::kLanes;
 // transform by about 1e-6.
 constexpr double kPi = 3.1415927;
 
+// Column blocks of eight taken together in the column pass.
+constexpr size_t kGroups = 4;
+
 bool IsPowerOfTwo(long long n) { return n >= 1 && (n & (n - 1)) == 0; }
 
 // The smallest power of two not below n, in integers (a size computed with logarithms can come
@@ -76,21 +79,19 @@ struct FftTables {
     }
 };
 
-// Eight rows (nRows of them real) of a width-w array into lanes and back.
-void RowsToLanes(double* lanes, const double* a, int w, int nRows) {
-    for (int l = 0; l < nRows; ++l)
-        for (int t = 0; t < w; ++t) lanes[size_t(t) * kLanes + l] = a[size_t(l) * w + t];
-}
-void LanesToRows(double* a, const double* lanes, int w, int nRows) {
-    for (int l = 0; l < nRows; ++l)
-        for (int t = 0; t < w; ++t) a[size_t(l) * w + t] = lanes[size_t(t) * kLanes + l];
-}
 // Eight columns (nCols of them real) of an array of rows of w, h rows, into lanes and back.
+// (A copy of a constant size is a few moves; one of nCols a call.)
 void ColumnsToLanes(double* lanes, const double* a, int w, int h, int nCols) {
-    for (int t = 0; t < h; ++t) std::memcpy(lanes + size_t(t) * kLanes, a + size_t(t) * w, sizeof(double) * nCols);
+    if (nCols == kLanes)
+        for (int t = 0; t < h; ++t) std::memcpy(lanes + size_t(t) * kLanes, a + size_t(t) * w, sizeof(double) * kLanes);
+    else
+        for (int t = 0; t < h; ++t) std::memcpy(lanes + size_t(t) * kLanes, a + size_t(t) * w, sizeof(double) * nCols);
 }
 void LanesToColumns(double* a, const double* lanes, int w, int h, int nCols) {
-    for (int t = 0; t < h; ++t) std::memcpy(a + size_t(t) * w, lanes + size_t(t) * kLanes, sizeof(double) * nCols);
+    if (nCols == kLanes)
+        for (int t = 0; t < h; ++t) std::memcpy(a + size_t(t) * w, lanes + size_t(t) * kLanes, sizeof(double) * kLanes);
+    else
+        for (int t = 0; t < h; ++t) std::memcpy(a + size_t(t) * w, lanes + size_t(t) * kLanes, sizeof(double) * nCols);
 }
 
 }  // namespace
@@ -132,10 +133,36 @@ BOOL FFT1D(double* re, double* im, int n, int nDirection) {
     return TRUE;
 }
 
-int CIPDib::FFT2D(double* re, double* im, int nWidth, int nHeight, int nDirection) {
+namespace {
+
+// Eight padded rows of an 8-bit image into lanes (re; im stays zero): the values FFT2 would
+// store in its arrays before transforming them.
+void PixelsToLanes(double* lre, double* lim, const CDib& image, int r0, int w) {
+    std::memset(lre, 0, sizeof(double) * kLanes * size_t(w));
+    std::memset(lim, 0, sizeof(double) * kLanes * size_t(w));
+    for (int l = 0; l < kLanes && r0 + l < image.m_nHeight; ++l) {
+        const BYTE* row = image.StoredRow(r0 + l);
+        for (int t = 0; t < image.m_nWidth; ++t) lre[size_t(t) * kLanes + l] = row[t];
+    }
+}
+
+// The value extremes of a block (largest and smallest of re x re + im x im, re, im) merged into
+// e; which of two equal zeros stands is settled afterwards.
+void MergeExtremes(double* e, const double* block, bool bFirst) {
+    for (int q = 0; q < 6; ++q)
+        if (bFirst || (q % 2 ? block[q] < e[q] : block[q] > e[q])) e[q] = block[q];
+}
+
+}  // namespace
+
+// FFT2D, and for FFT2 two shortcuts: the rows taken straight from an image's pixels (the arrays
+// are then only written), and the extremes gathered in the column pass, while the columns are
+// at hand.
+int CIPDib::Transform2D(double* re, double* im, int nWidth, int nHeight, int nDirection, const CDib* pPixels,
+                        double* pExtremes) {
     if (!re || !im || !IsPowerOfTwo(nWidth) || !IsPowerOfTwo(nHeight)) return 0;
     const size_t w = size_t(nWidth), h = size_t(nHeight), nMax = w > h ? w : h;
-    double* work = AllocWork<double>(w + h + 2 * kLanes * nMax);
+    double* work = AllocWork<double>(w + h + kGroups * 2 * kLanes * nMax);
     int* swaps = work ? AllocWork<int>(w + h) : nullptr;
     if (!work || !swaps) {
         free(work);
@@ -149,27 +176,62 @@ int CIPDib::FFT2D(double* re, double* im, int nWidth, int nHeight, int nDirectio
     double* lim = lre + kLanes * nMax;
     const ipdib::TransformKernels& k = ipdib::GetTransformKernels();
 
-    // A size below eight is the only one that leaves lanes unused; they stay zero from the
-    // allocation and are never copied back.
-    for (size_t r0 = 0; r0 < h; r0 += kLanes) {
-        const int nRows = int(h - r0 < size_t(kLanes) ? h - r0 : kLanes);
-        RowsToLanes(lre, re + r0 * w, nWidth, nRows);
-        RowsToLanes(lim, im + r0 * w, nWidth, nRows);
-        k.FftLanes(lre, lim, nWidth, rows.c, rows.w, rows.swaps, rows.nSwaps, rows.scale);
-        LanesToRows(re + r0 * w, lre, nWidth, nRows);
-        LanesToRows(im + r0 * w, lim, nWidth, nRows);
+    // A width below eight copies only its columns; a height below eight runs each row alone in
+    // lane 0 (the other lanes stay zero from the allocation).
+    if (h >= size_t(kLanes)) {
+        for (size_t r0 = 0; r0 < h; r0 += kLanes) {
+            if (pPixels) {
+                PixelsToLanes(lre, lim, *pPixels, int(r0), nWidth);
+            } else {
+                k.RowsToLanes(lre, re + r0 * w, w, nWidth);
+                k.RowsToLanes(lim, im + r0 * w, w, nWidth);
+            }
+            k.FftLanes(lre, lim, nWidth, rows.c, rows.w, rows.swaps, rows.nSwaps, rows.scale);
+            k.LanesToRows(re + r0 * w, lre, w, nWidth);
+            k.LanesToRows(im + r0 * w, lim, w, nWidth);
+        }
+    } else {
+        for (size_t r = 0; r < h; ++r) {
+            ColumnsToLanes(lre, re + r * w, 1, nWidth, 1);
+            ColumnsToLanes(lim, im + r * w, 1, nWidth, 1);
+            k.FftLanes(lre, lim, nWidth, rows.c, rows.w, rows.swaps, rows.nSwaps, rows.scale);
+            LanesToColumns(re + r * w, lre, 1, nWidth, 1);
+            LanesToColumns(im + r * w, lim, 1, nWidth, 1);
+        }
     }
-    for (size_t c0 = 0; c0 < w; c0 += kLanes) {
-        const int nCols = int(w - c0 < size_t(kLanes) ? w - c0 : kLanes);
-        ColumnsToLanes(lre, re + c0, nWidth, nHeight, nCols);
-        ColumnsToLanes(lim, im + c0, nWidth, nHeight, nCols);
-        k.FftLanes(lre, lim, nHeight, cols.c, cols.w, cols.swaps, cols.nSwaps, cols.scale);
-        LanesToColumns(re + c0, lre, nWidth, nHeight, nCols);
-        LanesToColumns(im + c0, lim, nWidth, nHeight, nCols);
+    // Columns kGroups x eight at a time: each row then gives a few neighbouring cache lines,
+    // which the processor fetches ahead, rather than one line a whole row away from the next.
+    const bool bLaneExtremes = pExtremes && w >= size_t(kLanes);
+    for (size_t c0 = 0; c0 < w; c0 += kGroups * kLanes) {
+        const int nGroups = int((w - c0 + kLanes - 1) / kLanes < size_t(kGroups) ? (w - c0 + kLanes - 1) / kLanes : kGroups);
+        auto cols_in = [&](int g) { return int(w - c0 - g * kLanes < size_t(kLanes) ? w - c0 - g * kLanes : kLanes); };
+        for (int g = 0; g < nGroups; ++g) {
+            ColumnsToLanes(lre + g * 2 * kLanes * nMax, re + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
+            ColumnsToLanes(lim + g * 2 * kLanes * nMax, im + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
+        }
+        for (int g = 0; g < nGroups; ++g) {
+            double* gre = lre + g * 2 * kLanes * nMax;
+            double* gim = lim + g * 2 * kLanes * nMax;
+            k.FftLanes(gre, gim, nHeight, cols.c, cols.w, cols.swaps, cols.nSwaps, cols.scale);
+            if (bLaneExtremes) {
+                double block[6];
+                k.Extremes(gre, gim, kLanes * h, block);
+                MergeExtremes(pExtremes, block, c0 == 0 && g == 0);
+            }
+        }
+        for (int g = 0; g < nGroups; ++g) {
+            LanesToColumns(re + c0 + g * kLanes, lre + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
+            LanesToColumns(im + c0 + g * kLanes, lim + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
+        }
     }
     free(work);
     free(swaps);
+    if (pExtremes && !bLaneExtremes) k.Extremes(re, im, w * h, pExtremes);
     return 1;
+}
+
+int CIPDib::FFT2D(double* re, double* im, int nWidth, int nHeight, int nDirection) {
+    return Transform2D(re, im, nWidth, nHeight, nDirection, nullptr, nullptr);
 }
 
 int CIPDib::FFT2(int nDirection) {
@@ -177,51 +239,64 @@ int CIPDib::FFT2(int nDirection) {
     if (nDirection == 1) {
         if (!DibRowsComplete(*this)) return 0;
         const long long nFftWidth = PaddedSize(m_nWidth), nFftHeight = PaddedSize(m_nHeight);
-        free(m_pFftRe);
-        m_pFftRe = nullptr;
-        // A padded size beyond int cannot be held by the record: as much out of memory as any.
-        if (nFftWidth > INT_MAX || nFftHeight > INT_MAX) return ReportError(DibMsg::FftNoMemory);
-        m_nFftWidth = int(nFftWidth);
-        m_nFftHeight = int(nFftHeight);
-        const size_t nCount = size_t(nFftWidth) * size_t(nFftHeight);
-        m_pFftRe = AllocWork<double>(nCount);
-        if (!m_pFftRe) return ReportError(DibMsg::FftNoMemory);
-        free(m_pFftIm);
-        m_pFftIm = AllocWork<double>(nCount);
-        if (!m_pFftIm) {
+        // A spectrum of the same size is overwritten where it stands (which saves the system
+        // handing out and clearing fresh pages); otherwise the old arrays go first.
+        const bool bReuse = m_pFftRe && m_pFftIm && nFftWidth == m_nFftWidth && nFftHeight == m_nFftHeight;
+        if (!bReuse) {
             free(m_pFftRe);
             m_pFftRe = nullptr;
-            return ReportError(DibMsg::FftNoMemory);
+            // A padded size beyond int cannot be held by the record: as much out of memory as any.
+            if (nFftWidth > INT_MAX || nFftHeight > INT_MAX) return ReportError(DibMsg::FftNoMemory);
+            m_nFftWidth = int(nFftWidth);
+            m_nFftHeight = int(nFftHeight);
+            const size_t nCount = size_t(nFftWidth) * size_t(nFftHeight);
+            m_pFftRe = AllocWork<double>(nCount);
+            if (!m_pFftRe) return ReportError(DibMsg::FftNoMemory);
+            free(m_pFftIm);
+            m_pFftIm = AllocWork<double>(nCount);
+            if (!m_pFftIm) {
+                free(m_pFftRe);
+                m_pFftRe = nullptr;
+                return ReportError(DibMsg::FftNoMemory);
+            }
         }
-        // Both arrays come zeroed: the padding, and the imaginary parts.
-        for (int r = 0; r < m_nHeight; ++r) {
-            const BYTE* row = StoredRow(r);
-            double* to = m_pFftRe + size_t(r) * size_t(m_nFftWidth);
-            for (int c = 0; c < m_nWidth; ++c) to[c] = row[c];
+        // With eight rows or more the transform reads the pixels itself; otherwise they are
+        // copied in first, zeros beyond them.
+        if (m_nFftHeight < kLanes) {
+            std::memset(m_pFftIm, 0, sizeof(double) * size_t(m_nFftWidth) * size_t(m_nFftHeight));
+            for (int r = 0; r < m_nFftHeight; ++r) {
+                double* to = m_pFftRe + size_t(r) * size_t(m_nFftWidth);
+                std::memset(to, 0, sizeof(double) * size_t(m_nFftWidth));
+                if (r < m_nHeight)
+                    for (int c = 0; c < m_nWidth; ++c) to[c] = StoredRow(r)[c];
+            }
         }
     } else if (!m_pFftRe || !m_pFftIm) {
         return ReportError(DibMsg::FftNoForward);
     }
-    if (!FFT2D(m_pFftRe, m_pFftIm, m_nFftWidth, m_nFftHeight, nDirection)) return 0;
-    if (nDirection != 1) return 1;
+    double e[6];
+    const bool bForward = nDirection == 1;
+    if (!Transform2D(m_pFftRe, m_pFftIm, m_nFftWidth, m_nFftHeight, nDirection,
+                     bForward && m_nFftHeight >= kLanes ? this : nullptr, bForward ? e : nullptr))
+        return 0;
+    if (!bForward) return 1;
 
-    const size_t nCount = size_t(m_nFftWidth) * size_t(m_nFftHeight);
-    for (size_t i = 0; i < nCount; ++i) {
-        const double re = m_pFftRe[i], im = m_pFftIm[i];
-        const double mag = std::sqrt(re * re + im * im);
-        if (i == 0) {
-            m_dFftMagMax = m_dFftMagMin = mag;
-            m_dFftReMax = m_dFftReMin = re;
-            m_dFftImMax = m_dFftImMin = im;
-            continue;
+    // The extremes of a scan in storage order: where a largest or smallest part is zero, the
+    // first zero met gives its sign.  The magnitude's are the square roots of those of
+    // re x re + im x im (never -0).
+    for (int q = 2; q < 6; ++q)
+        if (e[q] == 0) {
+            const double* a = q < 4 ? m_pFftRe : m_pFftIm;
+            size_t i = 0;
+            while (a[i] != 0) ++i;
+            e[q] = a[i];
         }
-        if (mag > m_dFftMagMax) m_dFftMagMax = mag;
-        if (mag < m_dFftMagMin) m_dFftMagMin = mag;
-        if (re > m_dFftReMax) m_dFftReMax = re;
-        if (re < m_dFftReMin) m_dFftReMin = re;
-        if (im > m_dFftImMax) m_dFftImMax = im;
-        if (im < m_dFftImMin) m_dFftImMin = im;
-    }
+    m_dFftMagMax = std::sqrt(e[0]);
+    m_dFftMagMin = std::sqrt(e[1]);
+    m_dFftReMax = e[2];
+    m_dFftReMin = e[3];
+    m_dFftImMax = e[4];
+    m_dFftImMin = e[5];
     return 1;
 }
 

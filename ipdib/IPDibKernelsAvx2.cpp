@@ -5,6 +5,7 @@
 #if defined(__x86_64__)
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#define MORO_KERNEL_VEC 4
 #include "ipdib/KernelsInternal.h"
 #pragma GCC pop_options
 #endif
@@ -15,7 +16,7 @@ const TransformKernels& ScalarTransformKernels();
 
 const TransformKernels& GetTransformKernels(MoroIsa isa) {
 #if defined(__x86_64__)
-    static const TransformKernels avx2 = {FftLanesBody, ConvolveLanesBody};
+    static const TransformKernels avx2 = {FftLanesBody, ConvolveLanesBody, RowsToLanesBody, LanesToRowsBody, ExtremesBody};
     if (isa != MORO_ISA_SCALAR && IsIsaSupported(MORO_ISA_AVX2)) return avx2;
 #endif
     return ScalarTransformKernels();

@@ -27,6 +27,13 @@ struct TransformKernels {
     // each sum started at +0 and added to one term at a time.
     void (*ConvolveLanes)(double* out, const double* ext, int nOut, int nStep, const int* offsets, const double* taps,
                           int nTaps);
+    // Eight rows of an array, stride apart, into lanes (lanes[t * 8 + l] = a[l * stride + t] for
+    // t < n), and back.
+    void (*RowsToLanes)(double* lanes, const double* a, size_t stride, int n);
+    void (*LanesToRows)(double* a, const double* lanes, size_t stride, int n);
+    // The extremes of n > 0 values of re x re + im x im, re and im (largest, smallest of each, in
+    // that order) as numbers; of two zeros either sign may be given.
+    void (*Extremes)(const double* re, const double* im, size_t n, double* out);
 };
 
 // The kernels of the switch's instruction set (the best form at or below it).

@@ -106,20 +106,52 @@ TEST(Fft, TheFastTransformGivesTheStepByStepSpectrumBitForBit) {
                 if (!i || re[i] < reMin) reMin = re[i];
                 if (!i || im[i] > imMax) imMax = im[i];
             }
-            EXPECT_EQ(dib.m_dFftMagMax, magMax);
-            EXPECT_EQ(dib.m_dFftMagMin, magMin);
-            EXPECT_EQ(dib.m_dFftReMin, reMin);
-            EXPECT_EQ(dib.m_dFftImMax, imMax);
+            EXPECT_TRUE(SameBits(&dib.m_dFftMagMax, &magMax, 1));
+            EXPECT_TRUE(SameBits(&dib.m_dFftMagMin, &magMin, 1));
+            EXPECT_TRUE(SameBits(&dib.m_dFftReMin, &reMin, 1));
+            EXPECT_TRUE(SameBits(&dib.m_dFftImMax, &imMax, 1));
 
             // The inverse, twice over (the second transforms the first's result again).
+            const std::vector<double> forwardRe = re, forwardIm = im;
             for (int pass = 0; pass < 2; ++pass) {
                 ASSERT_EQ(dib.FFT2(-1), 1);
                 ASSERT_EQ(literal::FFT2D(re.data(), im.data(), dib.m_nFftWidth, dib.m_nFftHeight, -1), 1);
                 EXPECT_TRUE(SameBits(Held(dib.m_pFftRe, dib), re));
                 EXPECT_TRUE(SameBits(Held(dib.m_pFftIm, dib), im));
             }
+            // A new forward transform into the arrays as the inverse left them.
+            ASSERT_EQ(dib.FFT2(1), 1);
+            EXPECT_TRUE(SameBits(Held(dib.m_pFftRe, dib), forwardRe));
+            EXPECT_TRUE(SameBits(Held(dib.m_pFftIm, dib), forwardIm));
         }
     }
+}
+
+TEST(Fft, ExtremesAreNumbersWhateverTheOrderOfTheLanes) {
+    // The kernels find the largest and smallest values; a spectrum's -0 and +0 are settled by FFT2.
+    IsaRestorer restore;
+    std::vector<double> re(35), im(35);
+    for (size_t i = 0; i < re.size(); ++i) {
+        re[i] = i % 3 ? -0.0 : 0.0;
+        im[i] = double(int(i * 7 % 11) - 5);
+    }
+    re[33] = -2;
+    for (MoroIsa isa : KernelForms())
+        for (size_t n : {size_t(1), size_t(3), size_t(16), size_t(35)}) {
+            double e[6];
+            ipdib::GetTransformKernels(isa).Extremes(re.data(), im.data(), n, e);
+            double mx = im[0], mn = im[0], sq = 0;
+            for (size_t i = 0; i < n; ++i) {
+                mx = std::max(mx, im[i]);
+                mn = std::min(mn, im[i]);
+                sq = std::max(sq, re[i] * re[i] + im[i] * im[i]);
+            }
+            EXPECT_EQ(e[2], 0.0);
+            EXPECT_EQ(e[3], n > 33 ? -2.0 : 0.0);
+            EXPECT_EQ(e[4], mx);
+            EXPECT_EQ(e[5], mn);
+            EXPECT_EQ(e[0], sq);
+        }
 }
 
 TEST(Fft, ForwardThenInverseGivesBackThePaddedPixels) {
