@@ -85,26 +85,155 @@ void ExtendLanes(double* ext, int n, int nBefore, int nAfter, int nMode) {
     for (int e = n; e < n + nAfter; ++e) fill(e);
 }
 
-// The working memory of one two-dimensional level: the intermediate array and, for the lanes,
-// the extended signals and the kernel's output.
+// The working memory of the two-dimensional levels, for arrays up to w x h: the intermediate
+// array and, for the lanes, the extended signals and two kernel outputs.
 struct LevelWork {
     double* inter = nullptr;
     double* ext = nullptr;
-    double* lanes = nullptr;
+    double* y = nullptr;
+    double* y2 = nullptr;
 
     bool Alloc(CDib& dib, int w, int h, const PassFilters& p) {
         const size_t n = size_t(std::max(w, h));
         inter = dib.AllocWork<double>(size_t(w) * size_t(h));
         ext = inter ? dib.AllocWork<double>((n + p.nBefore + p.nAfter) * kLanes) : nullptr;
-        lanes = ext ? dib.AllocWork<double>(n * kLanes) : nullptr;
-        return lanes != nullptr;
+        y = ext ? dib.AllocWork<double>(2 * n * kLanes) : nullptr;
+        y2 = y ? y + n * kLanes : nullptr;
+        return y != nullptr;
     }
     ~LevelWork() {
         free(inter);
         free(ext);
-        free(lanes);
+        free(y);
     }
 };
+
+// Eight rows (nRows of them real), stride apart, into lanes and back: the kernels' transposes
+// for whole blocks, one value at a time for the last, short one.
+void RowsIn(const ipdib::TransformKernels& k, double* lanes, const double* a, size_t stride, int n, int nRows) {
+    if (nRows == kLanes) return k.RowsToLanes(lanes, a, stride, n);
+    for (int l = 0; l < nRows; ++l)
+        for (int t = 0; t < n; ++t) lanes[size_t(t) * kLanes + l] = a[l * stride + t];
+}
+void RowsOut(const ipdib::TransformKernels& k, double* a, const double* lanes, size_t stride, int n, int nRows) {
+    if (nRows == kLanes) return k.LanesToRows(a, lanes, stride, n);
+    for (int l = 0; l < nRows; ++l)
+        for (int t = 0; t < n; ++t) a[l * stride + t] = lanes[size_t(t) * kLanes + l];
+}
+// Eight columns (nCols of them real) of rows stride apart into lanes and back.
+void ColumnsIn(double* lanes, const double* a, size_t stride, int n, int nCols) {
+    for (int t = 0; t < n; ++t)
+        if (nCols == kLanes)
+            std::memcpy(lanes + size_t(t) * kLanes, a + t * stride, sizeof(double) * kLanes);
+        else
+            std::memcpy(lanes + size_t(t) * kLanes, a + t * stride, sizeof(double) * size_t(nCols));
+}
+void ColumnsOut(double* a, const double* lanes, size_t stride, int n, int nCols) {
+    for (int t = 0; t < n; ++t)
+        if (nCols == kLanes)
+            std::memcpy(a + t * stride, lanes + size_t(t) * kLanes, sizeof(double) * kLanes);
+        else
+            std::memcpy(a + t * stride, lanes + size_t(t) * kLanes, sizeof(double) * size_t(nCols));
+}
+// Lanes of a half (nKept samples) at the even positions of an upsampled signal of n, zeros at
+// the odd ones, from row nBefore of ext on.
+void Upsample(double* ext, const double* half, int n) {
+    for (int t = 0; t < n; ++t) {
+        double* to = ext + size_t(t) * kLanes;
+        if (t % 2)
+            std::memset(to, 0, sizeof(double) * kLanes);
+        else
+            std::memcpy(to, half + size_t(t / 2) * kLanes, sizeof(double) * kLanes);
+    }
+}
+// a = a + b, lane by lane, over n samples: the low-pass result plus the high-pass one.
+void AddLanes(double* a, const double* b, int n) {
+    for (size_t i = 0; i < size_t(n) * kLanes; ++i) a[i] = a[i] + b[i];
+}
+
+// One decomposition level of the width x height region in (rows inStride apart) into the region
+// out (rows outStride apart), which may be in itself: the row pass has read all of in into the
+// intermediate array before the column pass writes out.
+void Decompose(const CIPDib& dib, double* out, size_t outStride, const double* in, size_t inStride, int width,
+               int height, const PassFilters& p, LevelWork& work) {
+    const ipdib::TransformKernels& k = ipdib::GetTransformKernels();
+    const size_t w = size_t(width);
+    double* ext = work.ext;
+    double* y = work.y;
+
+    // Rows: the even outputs of the low-pass filter to the left half, of the high-pass filter
+    // from column width / 2 on (for an odd width the two halves share a column; the high-pass
+    // value is written last).
+    const int nKeptW = (width + 1) / 2;
+    for (int r0 = 0; r0 < height; r0 += kLanes) {
+        const int nRows = std::min(kLanes, height - r0);
+        RowsIn(k, ext + size_t(p.nBefore) * kLanes, in + r0 * inStride, inStride, width, nRows);
+        ExtendLanes(ext, width, p.nBefore, p.nAfter, dib.m_nBorderMode);
+        for (int f = 0; f < 2; ++f) {
+            k.ConvolveLanes(y, ext, nKeptW, 2, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
+            RowsOut(k, work.inter + r0 * w + (f ? w / 2 : 0), y, w, nKeptW, nRows);
+        }
+    }
+    // Columns: low-pass to storage rows height / 2 on (the top of the picture), high-pass to
+    // rows 0 on.
+    const int nKeptH = (height + 1) / 2;
+    for (int c0 = 0; c0 < width; c0 += kLanes) {
+        const int nCols = std::min(kLanes, width - c0);
+        ColumnsIn(ext + size_t(p.nBefore) * kLanes, work.inter + c0, w, height, nCols);
+        ExtendLanes(ext, height, p.nBefore, p.nAfter, dib.m_nBorderMode);
+        for (int f = 0; f < 2; ++f) {
+            k.ConvolveLanes(y, ext, nKeptH, 2, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
+            ColumnsOut(out + (f ? 0 : size_t(height / 2)) * outStride + c0, y, outStride, nKeptH, nCols);
+        }
+    }
+}
+
+// One reconstruction level, as Decompose: the column pass reads in, the row pass writes out.
+void Reconstruct(const CIPDib& dib, double* out, size_t outStride, const double* in, size_t inStride, int width,
+                 int height, const PassFilters& p, LevelWork& work) {
+    const ipdib::TransformKernels& k = ipdib::GetTransformKernels();
+    const size_t w = size_t(width);
+    double* ext = work.ext;
+
+    // Columns: each half upsampled (its values at the even positions, zeros between), filtered,
+    // and the high-pass result added to the low-pass one.
+    const int nKeptH = (height + 1) / 2;
+    for (int c0 = 0; c0 < width; c0 += kLanes) {
+        const int nCols = std::min(kLanes, width - c0);
+        for (int f = 0; f < 2; ++f) {
+            double* y = f ? work.y2 : work.y;
+            ColumnsIn(y, in + (f ? 0 : size_t(height / 2)) * inStride + c0, inStride, nKeptH, nCols);
+            Upsample(ext + size_t(p.nBefore) * kLanes, y, height);
+            ExtendLanes(ext, height, p.nBefore, p.nAfter, dib.m_nBorderMode);
+            k.ConvolveLanes(y, ext, height, 1, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
+        }
+        AddLanes(work.y, work.y2, height);
+        ColumnsOut(work.inter + c0, work.y, w, height, nCols);
+    }
+    // Rows: the same with the left half and the right half (from column width / 2).
+    const int nKeptW = (width + 1) / 2;
+    for (int r0 = 0; r0 < height; r0 += kLanes) {
+        const int nRows = std::min(kLanes, height - r0);
+        for (int f = 0; f < 2; ++f) {
+            double* y = f ? work.y2 : work.y;
+            RowsIn(k, y, work.inter + r0 * w + (f ? w / 2 : 0), w, nKeptW, nRows);
+            Upsample(ext + size_t(p.nBefore) * kLanes, y, width);
+            ExtendLanes(ext, width, p.nBefore, p.nAfter, dib.m_nBorderMode);
+            k.ConvolveLanes(y, ext, width, 1, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
+        }
+        AddLanes(work.y, work.y2, width);
+        RowsOut(k, out + r0 * outStride, work.y, outStride, width, nRows);
+    }
+}
+
+PassFilters DecompositionFilters(const CIPDib& dib) {
+    return PassFilters(dib.m_pWaveLoD, dib.m_nWaveLoDLen, -(dib.m_nWaveLoDLen / 2), dib.m_pWaveHiD, dib.m_nWaveHiDLen,
+                       -(dib.m_nWaveHiDLen / 2));
+}
+PassFilters ReconstructionFilters(const CIPDib& dib) {
+    return PassFilters(dib.m_pWaveLoR, dib.m_nWaveLoRLen, 1 - dib.m_nWaveLoRLen / 2, dib.m_pWaveHiR, dib.m_nWaveHiRLen,
+                       1 - dib.m_nWaveHiRLen / 2);
+}
 
 }  // namespace
 
@@ -193,99 +322,19 @@ void CIPDib::Convolve1D(double* x, int n, const double* h, int hLen, int shift) 
 
 BOOL CIPDib::WaveletDecompose2D(double* out, const double* in, int width, int height) {
     if (!out || !in || width < 1 || height < 1 || !HasBank(*this)) return FALSE;
-    const PassFilters p(m_pWaveLoD, m_nWaveLoDLen, -(m_nWaveLoDLen / 2), m_pWaveHiD, m_nWaveHiDLen, -(m_nWaveHiDLen / 2));
+    const PassFilters p = DecompositionFilters(*this);
     LevelWork work;
     if (!work.Alloc(*this, width, height, p)) return FALSE;
-    const ipdib::TransformKernels& k = ipdib::GetTransformKernels();
-    const size_t w = size_t(width);
-    double* ext = work.ext;
-    double* y = work.lanes;
-
-    // Rows: the even outputs of the low-pass filter to the left half, of the high-pass filter
-    // from column width / 2 on (for an odd width the two halves share a column; the high-pass
-    // value is written last).
-    const int nKeptW = (width + 1) / 2;
-    for (int r0 = 0; r0 < height; r0 += kLanes) {
-        const int nRows = std::min(kLanes, height - r0);
-        for (int l = 0; l < nRows; ++l)
-            for (int t = 0; t < width; ++t) ext[size_t(t + p.nBefore) * kLanes + l] = in[(r0 + l) * w + t];
-        ExtendLanes(ext, width, p.nBefore, p.nAfter, m_nBorderMode);
-        for (int f = 0; f < 2; ++f) {
-            k.ConvolveLanes(y, ext, nKeptW, 2, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
-            const size_t first = f ? w / 2 : 0;
-            for (int l = 0; l < nRows; ++l)
-                for (int m = 0; m < nKeptW; ++m) work.inter[(r0 + l) * w + first + m] = y[size_t(m) * kLanes + l];
-        }
-    }
-    // Columns: low-pass to storage rows height / 2 on (the top of the picture), high-pass to
-    // rows 0 on.
-    const int nKeptH = (height + 1) / 2;
-    for (int c0 = 0; c0 < width; c0 += kLanes) {
-        const int nCols = std::min(kLanes, width - c0);
-        for (int t = 0; t < height; ++t)
-            std::memcpy(ext + size_t(t + p.nBefore) * kLanes, work.inter + t * w + c0, sizeof(double) * nCols);
-        ExtendLanes(ext, height, p.nBefore, p.nAfter, m_nBorderMode);
-        for (int f = 0; f < 2; ++f) {
-            k.ConvolveLanes(y, ext, nKeptH, 2, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
-            const size_t first = f ? 0 : size_t(height / 2);
-            for (int m = 0; m < nKeptH; ++m)
-                std::memcpy(out + (first + m) * w + c0, y + size_t(m) * kLanes, sizeof(double) * nCols);
-        }
-    }
+    Decompose(*this, out, size_t(width), in, size_t(width), width, height, p, work);
     return TRUE;
 }
 
 BOOL CIPDib::WaveletReconstruct2D(double* out, const double* in, int width, int height) {
     if (!out || !in || width < 1 || height < 1 || !HasBank(*this)) return FALSE;
-    const PassFilters p(m_pWaveLoR, m_nWaveLoRLen, 1 - m_nWaveLoRLen / 2, m_pWaveHiR, m_nWaveHiRLen, 1 - m_nWaveHiRLen / 2);
+    const PassFilters p = ReconstructionFilters(*this);
     LevelWork work;
     if (!work.Alloc(*this, width, height, p)) return FALSE;
-    const ipdib::TransformKernels& k = ipdib::GetTransformKernels();
-    const size_t w = size_t(width);
-    double* ext = work.ext;
-    double* y = work.lanes;
-
-    // Columns: each half upsampled (its values at the even positions, zeros between), filtered,
-    // and the high-pass result added to the low-pass one.
-    for (int c0 = 0; c0 < width; c0 += kLanes) {
-        const int nCols = std::min(kLanes, width - c0);
-        for (int f = 0; f < 2; ++f) {
-            const size_t first = f ? 0 : size_t(height / 2);
-            for (int t = 0; t < height; ++t) {
-                double* to = ext + size_t(t + p.nBefore) * kLanes;
-                if (t % 2)
-                    std::memset(to, 0, sizeof(double) * kLanes);
-                else
-                    std::memcpy(to, in + (first + t / 2) * w + c0, sizeof(double) * nCols);
-            }
-            ExtendLanes(ext, height, p.nBefore, p.nAfter, m_nBorderMode);
-            k.ConvolveLanes(y, ext, height, 1, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
-            for (int t = 0; t < height; ++t) {
-                double* to = work.inter + t * w + c0;
-                const double* from = y + size_t(t) * kLanes;
-                for (int l = 0; l < nCols; ++l) to[l] = f ? to[l] + from[l] : from[l];
-            }
-        }
-    }
-    // Rows: the same with the left half and the right half (from column width / 2).
-    for (int r0 = 0; r0 < height; r0 += kLanes) {
-        const int nRows = std::min(kLanes, height - r0);
-        for (int f = 0; f < 2; ++f) {
-            const size_t first = f ? w / 2 : 0;
-            for (int l = 0; l < nRows; ++l)
-                for (int t = 0; t < width; ++t)
-                    ext[size_t(t + p.nBefore) * kLanes + l] = t % 2 ? 0.0 : work.inter[(r0 + l) * w + first + t / 2];
-            ExtendLanes(ext, width, p.nBefore, p.nAfter, m_nBorderMode);
-            k.ConvolveLanes(y, ext, width, 1, p.taps[f].offset, p.taps[f].value, p.taps[f].nCount);
-            for (int l = 0; l < nRows; ++l) {
-                double* to = out + (r0 + l) * w;
-                for (int t = 0; t < width; ++t) {
-                    const double v = y[size_t(t) * kLanes + l];
-                    to[t] = f ? to[t] + v : v;
-                }
-            }
-        }
-    }
+    Reconstruct(*this, out, size_t(width), in, size_t(width), width, height, p, work);
     return TRUE;
 }
 
@@ -298,62 +347,41 @@ bool LevelsFit(int width, int height, int levels) {
     return levels >= 0 && levels <= 10 && width >= 1 && height >= 1 && (width >> levels) >= 1 && (height >> levels) >= 1;
 }
 
-// The w x h region of the top-left corner of the picture (storage rows height - h on) of an
-// array of rows of width, copied to or from a compact array.
-void CopyCorner(double* compact, const double* a, int width, int height, int w, int h) {
-    for (int r = 0; r < h; ++r)
-        std::memcpy(compact + size_t(r) * w, a + size_t(height - h + r) * width, sizeof(double) * size_t(w));
-}
-void CopyIntoCorner(double* a, const double* compact, int width, int height, int w, int h) {
-    for (int r = 0; r < h; ++r)
-        std::memcpy(a + size_t(height - h + r) * width, compact + size_t(r) * w, sizeof(double) * size_t(w));
-}
-
 }  // namespace
 
+// Each level works in place on the top-left w x h corner of the picture (storage rows
+// height - h on), rows width apart.
 BOOL CIPDib::WaveletDecomposeLevels(double* data, int levels) {
     if (!data || m_nBitCount != 8 || !DibRowsComplete(*this) || !LevelsFit(m_nWidth, m_nHeight, levels) ||
         (levels > 0 && !HasBank(*this)))
         return FALSE;
     const int width = m_nWidth, height = m_nHeight;
-    const size_t n = size_t(width) * size_t(height);
-    double* work1 = AllocWork<double>(n);
-    double* work2 = work1 ? AllocWork<double>(n) : nullptr;
-    BOOL bDone = work2 != nullptr;
-    if (bDone) {
-        for (int r = 0; r < height; ++r) {
-            const BYTE* row = StoredRow(r);
-            for (int c = 0; c < width; ++c) data[size_t(r) * width + c] = row[c];
-        }
-        for (int l = 0, w = width, h = height; l < levels && bDone; ++l, w /= 2, h /= 2) {
-            CopyCorner(work1, data, width, height, w, h);
-            bDone = WaveletDecompose2D(work2, work1, w, h);
-            if (bDone) CopyIntoCorner(data, work2, width, height, w, h);
-        }
+    LevelWork work;
+    const PassFilters p = levels > 0 ? DecompositionFilters(*this) : PassFilters(nullptr, 0, 0, nullptr, 0, 0);
+    if (levels > 0 && !work.Alloc(*this, width, height, p)) return FALSE;
+    for (int r = 0; r < height; ++r) {
+        const BYTE* row = StoredRow(r);
+        for (int c = 0; c < width; ++c) data[size_t(r) * width + c] = row[c];
     }
-    free(work1);
-    free(work2);
-    return bDone;
+    for (int l = 0, w = width, h = height; l < levels; ++l, w /= 2, h /= 2) {
+        double* corner = data + size_t(height - h) * width;
+        Decompose(*this, corner, size_t(width), corner, size_t(width), w, h, p, work);
+    }
+    return TRUE;
 }
 
 BOOL CIPDib::WaveletReconstructLevels(double* out, const double* in, int width, int height, int levels) {
     if (!out || !in || m_nBitCount != 8 || !LevelsFit(width, height, levels) || (levels > 0 && !HasBank(*this)))
         return FALSE;
-    const size_t n = size_t(width) * size_t(height);
-    double* work1 = AllocWork<double>(n);
-    double* work2 = work1 ? AllocWork<double>(n) : nullptr;
-    BOOL bDone = work2 != nullptr;
-    if (bDone) {
-        std::memcpy(out, in, sizeof(double) * n);
-        const int w0 = width >> levels, h0 = height >> levels;
-        for (int j = 1; j <= levels && bDone; ++j) {
-            const int w = w0 << j, h = h0 << j;
-            CopyCorner(work1, out, width, height, w, h);
-            bDone = WaveletReconstruct2D(work2, work1, w, h);
-            if (bDone) CopyIntoCorner(out, work2, width, height, w, h);
-        }
+    LevelWork work;
+    const PassFilters p = levels > 0 ? ReconstructionFilters(*this) : PassFilters(nullptr, 0, 0, nullptr, 0, 0);
+    if (levels > 0 && !work.Alloc(*this, width, height, p)) return FALSE;
+    std::memmove(out, in, sizeof(double) * size_t(width) * size_t(height));
+    const int w0 = width >> levels, h0 = height >> levels;
+    for (int j = 1; j <= levels; ++j) {
+        const int w = w0 << j, h = h0 << j;
+        double* corner = out + size_t(height - h) * width;
+        Reconstruct(*this, corner, size_t(width), corner, size_t(width), w, h, p, work);
     }
-    free(work1);
-    free(work2);
-    return bDone;
+    return TRUE;
 }

@@ -125,7 +125,9 @@ TEST(WaveImage, DecomposeAndReconstructGiveBackTheImage) {
         RandomGrey(dib, k.w, k.h, 12);
         ASSERT_TRUE(dib.SetWavelet(k.bank));
         ASSERT_TRUE(dib.ComputeWaveletPadding(k.levels));
-        if (k.w == 32) EXPECT_EQ(dib.m_nWaveExtWidth, 88);
+        if (k.w == 32) {
+            EXPECT_EQ(dib.m_nWaveExtWidth, 88);
+        }
         std::vector<double> data(size_t(dib.m_nWaveExtWidth) * dib.m_nWaveExtHeight);
         ASSERT_TRUE(dib.WaveletDecompose(data.data(), k.levels, k.type));
         ASSERT_TRUE(dib.WaveletReconstruct(back, data.data(), k.levels, 0));
