@@ -174,7 +174,7 @@ BOOL FFT1D(double* re, double* im, int n, int nDirection);
 // a^n for n >= 1, 1 for n <= 0 (0 when a is 0); 0 when the result does not fit in an int.
 int IntPower(int a, int n);
 // The pad before a signal of size samples for a decomposition in levels with filters of
-// filterLen taps, and the extended size (a multiple of 2^levels); -1 when they do not fit in an
-// int or levels lies outside 0 to 30.
+// filterLen taps, and the extended size (a multiple of 2^levels); -1 for a negative size, more
+// than 30 levels, or results beyond int.
 int WaveletPad(int size, int filterLen, int levels);
 int WaveletExtendedSize(int size, int filterLen, int levels);

@@ -205,9 +205,19 @@ int CIPDib::Transform2D(double* re, double* im, int nWidth, int nHeight, int nDi
     for (size_t c0 = 0; c0 < w; c0 += kGroups * kLanes) {
         const int nGroups = int((w - c0 + kLanes - 1) / kLanes < size_t(kGroups) ? (w - c0 + kLanes - 1) / kLanes : kGroups);
         auto cols_in = [&](int g) { return int(w - c0 - g * kLanes < size_t(kLanes) ? w - c0 - g * kLanes : kLanes); };
-        for (int g = 0; g < nGroups; ++g) {
-            ColumnsToLanes(lre + g * 2 * kLanes * nMax, re + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
-            ColumnsToLanes(lim + g * 2 * kLanes * nMax, im + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
+        const bool bWhole = nGroups == int(kGroups) && cols_in(nGroups - 1) == kLanes;
+        if (bWhole) {
+            // Row by row, all groups at once: one sweep down the columns.
+            for (size_t t = 0; t < h; ++t)
+                for (size_t g = 0; g < kGroups; ++g) {
+                    std::memcpy(lre + g * 2 * kLanes * nMax + t * kLanes, re + t * w + c0 + g * kLanes, sizeof(double) * kLanes);
+                    std::memcpy(lim + g * 2 * kLanes * nMax + t * kLanes, im + t * w + c0 + g * kLanes, sizeof(double) * kLanes);
+                }
+        } else {
+            for (int g = 0; g < nGroups; ++g) {
+                ColumnsToLanes(lre + g * 2 * kLanes * nMax, re + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
+                ColumnsToLanes(lim + g * 2 * kLanes * nMax, im + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
+            }
         }
         for (int g = 0; g < nGroups; ++g) {
             double* gre = lre + g * 2 * kLanes * nMax;
@@ -219,9 +229,17 @@ int CIPDib::Transform2D(double* re, double* im, int nWidth, int nHeight, int nDi
                 MergeExtremes(pExtremes, block, c0 == 0 && g == 0);
             }
         }
-        for (int g = 0; g < nGroups; ++g) {
-            LanesToColumns(re + c0 + g * kLanes, lre + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
-            LanesToColumns(im + c0 + g * kLanes, lim + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
+        if (bWhole) {
+            for (size_t t = 0; t < h; ++t)
+                for (size_t g = 0; g < kGroups; ++g) {
+                    std::memcpy(re + t * w + c0 + g * kLanes, lre + g * 2 * kLanes * nMax + t * kLanes, sizeof(double) * kLanes);
+                    std::memcpy(im + t * w + c0 + g * kLanes, lim + g * 2 * kLanes * nMax + t * kLanes, sizeof(double) * kLanes);
+                }
+        } else {
+            for (int g = 0; g < nGroups; ++g) {
+                LanesToColumns(re + c0 + g * kLanes, lre + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
+                LanesToColumns(im + c0 + g * kLanes, lim + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
+            }
         }
     }
     free(work);
