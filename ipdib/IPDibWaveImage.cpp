@@ -171,41 +171,57 @@ BOOL CIPDib::WaveletReconstructUnextended(CIPDib& dest, const double* data, int 
     return bDone;
 }
 
+namespace {
+
+// The largest and the smallest of n values as the scaled rendering finds them: the first value
+// sets both, a later one replaces the largest when greater, otherwise the smallest when smaller.
+template <class T>
+void ScanRange(const T* data, size_t n, T& vMax, T& vMin) {
+    vMax = vMin = data[0];
+    for (size_t i = 1; i < n; ++i) {
+        if (data[i] > vMax)
+            vMax = data[i];
+        else if (data[i] < vMin)
+            vMin = data[i];
+    }
+}
+
+// Fills the 8-bit image built (width x height) with pixel(value) of the row-major array, storage
+// row r from row r; pixel may change the value in the array.
+template <class T, class Pixel>
+int FillRows(CDib& built, T* data, int width, int height, Pixel pixel) {
+    if (!built.Create(width, height, 8)) return 0;
+    for (int r = 0; r < height; ++r) {
+        BYTE* to = built.StoredRow(r);
+        T* row = data + size_t(r) * size_t(width);
+        for (int c = 0; c < width; ++c) to[c] = BYTE(pixel(row[c]));
+    }
+    return 1;
+}
+
+}  // namespace
+
 int CIPDib::DoublesToImage(CIPDib& dest, double* data, int width, int height, int mode) {
     if (!data || width < 1 || height < 1) return 0;
-    double vMax = data[0], vMin = data[0];
-    if (mode == 3)
-        for (size_t i = 1; i < size_t(width) * size_t(height); ++i) {
-            if (data[i] > vMax)
-                vMax = data[i];
-            else if (data[i] < vMin)
-                vMin = data[i];
-        }
+    double vMax = 0, vMin = 0;
+    if (mode == 3) ScanRange(data, size_t(width) * size_t(height), vMax, vMin);
     const double range = vMax - vMin;
     const int nDone = dest.BuildInPlace([&](CDib& built) {
-        if (!built.Create(width, height, 8)) return 0;
-        if (mode < 0 || mode > 3) return 1;
-        for (int r = 0; r < height; ++r) {
-            BYTE* to = built.StoredRow(r);
-            double* row = data + size_t(r) * size_t(width);
-            for (int c = 0; c < width; ++c) {
-                double v = row[c];
-                int nByte;
-                if (mode == 0) {
-                    nByte = v > 255 ? 255 : v < 0 ? 0 : RoundClamped(v);
-                } else if (mode == 1) {
-                    if (v < 0) row[c] = v = -v;
-                    nByte = v > 255 ? 255 : RoundClamped(v);
-                } else if (mode == 2) {
-                    nByte = v > 255 ? 255 : v < -256 ? 0 : v > 0 && v < 2 ? 129 : v < 0 && v > -2 ? 127 : RoundClamped(v / 2 + 128);
-                } else {
+        return FillRows(built, data, width, height, [&](double& v) -> int {
+            switch (mode) {
+                case 0: return v > 255 ? 255 : v < 0 ? 0 : RoundClamped(v);
+                case 1:
+                    if (v < 0) v = -v;  // written back into the array
+                    return v > 255 ? 255 : RoundClamped(v);
+                case 2:
+                    return v > 255 ? 255 : v < -256 ? 0 : v > 0 && v < 2 ? 129 : v < 0 && v > -2 ? 127 : RoundClamped(v / 2 + 128);
+                case 3: {
                     const double t = v * 255 / range;  // a constant array: +-infinity, or NaN for 0
-                    nByte = t > 255 ? 255 : t < 0 ? 0 : RoundClamped(t);
+                    return t > 255 ? 255 : t < 0 ? 0 : RoundClamped(t);
                 }
-                to[c] = BYTE(nByte);
+                default: return 0;  // the pixel is not written: it stays as created
             }
-        }
-        return 1;
+        });
     });
     if (nDone) dest.ForgetAnalysis();
     return nDone;
@@ -213,40 +229,25 @@ int CIPDib::DoublesToImage(CIPDib& dest, double* data, int width, int height, in
 
 int CIPDib::IntsToImage(CIPDib& dest, int* data, int width, int height, int mode) {
     if (!data || width < 1 || height < 1) return 0;
-    int vMax = data[0], vMin = data[0];
-    if (mode == 3)
-        for (size_t i = 1; i < size_t(width) * size_t(height); ++i) {
-            if (data[i] > vMax)
-                vMax = data[i];
-            else if (data[i] < vMin)
-                vMin = data[i];
-        }
+    int vMax = 0, vMin = 0;
+    if (mode == 3) ScanRange(data, size_t(width) * size_t(height), vMax, vMin);
     // In doubles: max - min of two ints can overflow an int, never a double.
     const double range = double(vMax) - double(vMin);
     const int nDone = dest.BuildInPlace([&](CDib& built) {
-        if (!built.Create(width, height, 8)) return 0;
-        if (mode < 0 || mode > 3) return 1;
-        for (int r = 0; r < height; ++r) {
-            BYTE* to = built.StoredRow(r);
-            int* row = data + size_t(r) * size_t(width);
-            for (int c = 0; c < width; ++c) {
-                int v = row[c];
-                int nByte;
-                if (mode == 0) {
-                    nByte = ClampByte(v);
-                } else if (mode == 1) {
-                    if (v < 0) row[c] = v = v == INT_MIN ? INT_MAX : -v;  // -INT_MIN is no int
-                    nByte = v > 255 ? 255 : v;
-                } else if (mode == 2) {
-                    nByte = v > 255 ? 255 : v < -256 ? 0 : v == 1 ? 129 : v == -1 ? 127 : v / 2 + 128;
-                } else {
+        return FillRows(built, data, width, height, [&](int& v) -> int {
+            switch (mode) {
+                case 0: return ClampByte(v);
+                case 1:
+                    if (v < 0) v = v == INT_MIN ? INT_MAX : -v;  // written back; -INT_MIN is no int
+                    return v > 255 ? 255 : v;
+                case 2: return v > 255 ? 255 : v < -256 ? 0 : v == 1 ? 129 : v == -1 ? 127 : v / 2 + 128;
+                case 3: {
                     const double t = v * 255.0 / range;
-                    nByte = t > 255 ? 255 : t < 0 ? 0 : std::isnan(t) ? 0 : int(t);
+                    return t > 255 ? 255 : t < 0 ? 0 : std::isnan(t) ? 0 : int(t);
                 }
-                to[c] = BYTE(nByte);
+                default: return 0;
             }
-        }
-        return 1;
+        });
     });
     if (nDone) dest.ForgetAnalysis();
     return nDone;
