@@ -21,16 +21,18 @@ namespace {
 
 using ipdib::kLanes;
 
-// Where a read beyond the ends of a signal lands: the index read, or -1 for a zero.
+// Where a read beyond the ends of a signal lands: the index read, or -1 for a zero.  (In wide
+// integers: any int may be asked for.)
 int ExtendedIndex(int index, int last, int nMode) {
     if (index >= 0 && index <= last) return index;
+    long long i = index;
     switch (nMode) {
-        case 1: index = index < 0 ? -index : 2 * last - index; break;
-        case 2: return last < 0 ? -1 : index < 0 ? 0 : last;
-        case 3: index = index < 0 ? index + last : index - last; break;
+        case 1: i = i < 0 ? -i : 2LL * last - i; break;
+        case 2: return last < 0 ? -1 : i < 0 ? 0 : last;
+        case 3: i = i < 0 ? i + last : i - last; break;
         default: return -1;
     }
-    return index >= 0 && index <= last ? index : -1;
+    return i >= 0 && i <= last ? int(i) : -1;
 }
 
 // One filter as the kernel runs it: its non-zero taps in order, each with the row of the

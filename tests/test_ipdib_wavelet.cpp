@@ -2,6 +2,7 @@
 // form bit for bit, round trips, and the multi-level forms with their limits.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -38,6 +39,11 @@ TEST(Wavelet, ReadingBeyondTheEnds) {
     EXPECT_EQ(dib.GetExtendedValue(one, -1, 0), 0.0);
     dib.m_nBorderMode = 2;
     EXPECT_EQ(dib.GetExtendedValue(one, 5, 0), 9.0);
+    for (int mode : {1, 3}) {
+        dib.m_nBorderMode = mode;
+        EXPECT_EQ(dib.GetExtendedValue(x, INT_MIN, 2), 0.0);
+        EXPECT_EQ(dib.GetExtendedValue(x, INT_MAX, 2), 0.0);
+    }
 }
 
 TEST(Wavelet, HaarOnAConstantArray) {
