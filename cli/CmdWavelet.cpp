@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -79,7 +80,13 @@ public:
                                             "-bit image; the wavelet transform takes 8-bit grey images");
         const int nRender = IndexOf(kRenders, m_render.empty() ? (m_bReconstruct ? "clamp" : "scaled") : m_render);
         if (!dib.ComputeWaveletPadding(int(m_nLevels))) return Failed(dib);
-        std::vector<double> data(size_t(dib.m_nWaveExtWidth) * size_t(dib.m_nWaveExtHeight));
+        std::vector<double> data;
+        try {
+            data.resize(size_t(dib.m_nWaveExtWidth) * size_t(dib.m_nWaveExtHeight));
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "moro-cli: '%s' is too large for its coefficients to be held in memory\n", m_in.c_str());
+            return cli::kExitFailed;
+        }
         if (!dib.WaveletDecompose(data.data(), int(m_nLevels), IndexOf(kBorders, m_border))) return Failed(dib);
 
         CIPDib out;
