@@ -29,6 +29,9 @@ const DibMessage kMessages[] = {
     {DibMsg::PngReadFailed, "读取PNG图像文件失败！", MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::JpegReadFailed, "读取JPEG图像文件失败！", MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::AlphaDropped, "图像的透明通道（alpha）未保留。", MB_ICONINFORMATION, kDibKeepError},
+    // two-dimensional FFT
+    {DibMsg::FftNoMemory, "内存不足！无法分配完成FFT所需的空间！", MB_ICONSTOP, DIB_ERR_MEMORY},
+    {DibMsg::FftNoForward, "您尚未做过正向FFT2！", MB_ICONSTOP, DIB_ERR_NO_FFT},
 };
 static_assert(sizeof kMessages / sizeof kMessages[0] == size_t(DibMsg::Count), "one row per message");
 

@@ -28,6 +28,9 @@ enum class DibMsg {
     PngReadFailed,      // a PNG file is damaged or cannot be right
     JpegReadFailed,     // a JPEG file is damaged or cannot be right
     AlphaDropped,       // a notice: the file's transparency was not kept
+    // two-dimensional FFT
+    FftNoMemory,        // the spectrum or the FFT's scratch arrays cannot be allocated
+    FftNoForward,       // an inverse FFT asked for before any forward one
     Count
 };
 

@@ -44,12 +44,85 @@ public:
 
 
     // ---- two-dimensional FFT (IPDibFft.cpp) ----
+    // The spectrum of an 8-bit image lives in m_pFftRe / m_pFftIm, m_nFftWidth x m_nFftHeight
+    // (the powers of two not below the image's size), rows in storage order.  A forward transform
+    // (direction 1) carries the factor 1 / (width x height); the inverse is unscaled.
+    // FFT2D: the rows, then the columns, of width x height doubles in place; 1 done, 0 when the
+    // scratch memory cannot be had (message, code 4) or a size is not a power of two (refused).
+    int FFT2D(double* re, double* im, int nWidth, int nHeight, int nDirection);
+    // Direction 1: the image's pixels, zero-padded, into a new spectrum, and its extremes.  Any
+    // other: the held spectrum transformed back in place (code 12 when there is none).  0 when
+    // the image is not 8-bit.
+    int FFT2(int nDirection);
+    // Renders the spectrum as an 8-bit image into dest (which may be this image).  mode & 0x0F:
+    // 2 logarithmic, 4 linear, 8 absolute value then window, else window [lower, upper];
+    // mode & 0x70: 0x20 real part, 0x40 imaginary part, else magnitude; 0x80: dest gets the
+    // image's own size instead of the spectrum's, without centring.  centre swaps each half of
+    // each axis so that the zero frequency lies in the middle.
+    void SpectrumToImage(CIPDib& dest, int nMode, double dUpper, double dLower, int bCentre);
+
+protected:
+    // FFT2D with FFT2's shortcuts: the rows read from pPixels' padded pixels instead of re and im
+    // (at least eight rows), the value extremes (see ipdib::TransformKernels) into pExtremes.
+    int Transform2D(double* re, double* im, int nWidth, int nHeight, int nDirection, const CDib* pPixels,
+                    double* pExtremes);
+
+public:
 
 
     // ---- wavelet filter banks and the decomposition core (IPDibWaveBanks.cpp, IPDibWavelet.cpp) ----
+    // Selects a bank of the table by name, in any case: m_strWavelet and the four filters then
+    // describe it.  An unknown name (or memory that cannot be had, code 4) changes nothing and
+    // gives FALSE.
+    BOOL SetWavelet(const char* lpszName);
+    // The table's banks, in lookup order: their number, and the name of bank i (null outside).
+    static int WaveletCount();
+    static const char* WaveletName(int nIndex);
+    // x[index] of an array whose last index is last, read beyond its ends by m_nBorderMode:
+    // 1 reflect (the end samples are not repeated), 2 clamp, 3 wrap with period last, other 0.
+    double GetExtendedValue(const double* x, int index, int last) const;
+    // x[i] = sum over j of h[j] x x[i - j - shift] (read by GetExtendedValue), for i < n.
+    void Convolve1D(double* x, int n, const double* h, int hLen, int shift);
+    // One level of the separable transform of a width x height array (rows in storage order):
+    // the approximation in the top-left quarter of the picture (storage rows height / 2 on,
+    // columns from 0), row details top right, column details bottom left, both bottom right.
+    // FALSE, out untouched, without a bank or when memory cannot be had (code 4).
+    BOOL WaveletDecompose2D(double* out, const double* in, int width, int height);
+    BOOL WaveletReconstruct2D(double* out, const double* in, int width, int height);
+    // This 8-bit image's pixels into data (width x height) and levels decompositions of the
+    // top-left corner, each on the approximation of the one before; levels 0 to 10, each level
+    // at least one sample.  FALSE when refused, or when memory cannot be had (code 4).
+    BOOL WaveletDecomposeLevels(double* data, int levels);
+    // in copied to out, and levels reconstructions in place, from the coarsest; the same limits.
+    BOOL WaveletReconstructLevels(double* out, const double* in, int width, int height, int levels);
 
 
     // ---- wavelet image operations (IPDibWaveImage.cpp) ----
+    // The geometry of a decomposition in levels (0 to 10) of this image with the selected bank:
+    // pads and the extended size, a multiple of 2^levels.  FALSE, changing nothing, without a
+    // bank or with sizes that do not fit.
+    BOOL ComputeWaveletPadding(int levels);
+    // dest becomes this 8-bit image with padX columns and padY rows added on each side (one
+    // more on the right / at the bottom for an odd size): type 0 zeros, 1 mirror, 2 replicate,
+    // any other periodic.
+    BOOL ExtendImage(CIPDib& dest, int padX, int padY, int type);
+    // The pyramid of this image, extended by type, into data (m_nWaveExtWidth x m_nWaveExtHeight
+    // doubles, as ComputeWaveletPadding(levels) leaves them).
+    BOOL WaveletDecompose(double* data, int levels, int type);
+    // dest becomes this image's size, reconstructed from such a pyramid in no more levels than
+    // the decomposition made, rendered by mode (see DoublesToImage).
+    BOOL WaveletReconstruct(CIPDib& dest, const double* data, int levels, int mode);
+    // The same for a pyramid of this image's own size, read beyond its borders by m_nBorderMode.
+    BOOL WaveletReconstructUnextended(CIPDib& dest, const double* data, int levels, int mode);
+    // dest becomes an 8-bit width x height image of the row-major array (row 0 = storage row 0):
+    // mode 0 clamped to 0..255, 1 absolute values (written back into data) up to 255, 2 signed
+    // around 128 (v / 2 + 128), 3 scaled by 255 / (max - min); other modes leave the pixels 0.
+    // 1 done, 0 when dest cannot be created.
+    int DoublesToImage(CIPDib& dest, double* data, int width, int height, int mode);
+    int IntsToImage(CIPDib& dest, int* data, int width, int height, int mode);
+    // The levels ComputeWaveletPadding last laid out, -1 before; a reconstruction asks for no
+    // more than these.
+    int m_nWaveLevels = -1;
 
 
     // ---- neighbourhood access, convolution and gradients (IPDibConvolve.cpp, IPDibGradient.cpp) ----
@@ -145,3 +218,15 @@ public:
     int m_nWavePadX, m_nWavePadY;  // extension columns and rows before the image
     int m_nWaveExtWidth, m_nWaveExtHeight;  // size of the extended working array
 };
+
+// ---- free functions of the FFT and the wavelet geometry (IPDibFft.cpp, IPDibWaveImage.cpp) ----
+// In place over n doubles: direction -1 the inverse kernel, any other the forward one, scaled by
+// 1 / n only for direction 1.  FALSE, touching nothing, when n is not a power of two.
+BOOL FFT1D(double* re, double* im, int n, int nDirection);
+// a^n for n >= 1, 1 for n <= 0 (0 when a is 0); 0 when the result does not fit in an int.
+int IntPower(int a, int n);
+// The pad before a signal of size samples for a decomposition in levels with filters of
+// filterLen taps, and the extended size (a multiple of 2^levels); -1 for a negative size, more
+// than 30 levels, or results beyond int.
+int WaveletPad(int size, int filterLen, int levels);
+int WaveletExtendedSize(int size, int filterLen, int levels);
