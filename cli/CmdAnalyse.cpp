@@ -96,20 +96,21 @@ public:
             return cli::kExitFailed;
         }
         const nlohmann::json json = AnalysisJson(result);
-        if (m_bJson) {
+        // The files first: a reader that stops reading the table early must not cost the report.
+        if (!m_report.empty()) {
+            if (!cli::WriteTextOrExplain(m_report + "/report.json", json.dump(2) + "\n") ||
+                !cli::WriteTextOrExplain(m_report + "/report.md", AnalysisMarkdown(result, "'" + m_in + "'")))
+                return cli::kExitFailed;
+            if (!SaveAnalysisFigures(result, m_report, error)) {
+                std::fprintf(stderr, "moro-cli: %s\n", error.c_str());
+                return cli::kExitFailed;
+            }
+        }
+        if (m_bJson)
             std::printf("%s\n", json.dump(2).c_str());
-        } else {
+        else
             std::printf("%s\n\n%s", AnalysisHeading(result, "'" + m_in + "'").c_str(), AnalysisTable(result).c_str());
-        }
-        if (m_report.empty()) return cli::kExitOk;
-        if (!cli::WriteTextOrExplain(m_report + "/report.json", json.dump(2) + "\n") ||
-            !cli::WriteTextOrExplain(m_report + "/report.md", AnalysisMarkdown(result, "'" + m_in + "'")))
-            return cli::kExitFailed;
-        if (!SaveAnalysisFigures(result, m_report, error)) {
-            std::fprintf(stderr, "moro-cli: %s\n", error.c_str());
-            return cli::kExitFailed;
-        }
-        if (!m_bJson) std::printf("\nreport written to %s\n", m_report.c_str());
+        if (!m_report.empty() && !m_bJson) std::printf("\nreport written to %s\n", m_report.c_str());
         return cli::kExitOk;
     }
 
