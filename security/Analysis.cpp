@@ -43,12 +43,6 @@ ImagePlanes PlanesOf(const CDib& dib) {
     return planes;
 }
 
-std::vector<DiffMeasure> ComparePlanes(const ImagePlanes& a, const ImagePlanes& b) {
-    std::vector<DiffMeasure> m;
-    for (size_t c = 0; c < a.planes.size(); ++c) m.push_back(CompareImages(a.planes[c], b.planes[c]));
-    return m;
-}
-
 PlaneStats Measure(const std::vector<BYTE>& plane, int nWidth, int nHeight, const AnalysisSample& sample,
                    const AnalysisOptions& options) {
     PlaneStats s;
@@ -177,7 +171,7 @@ bool RunAnalysis(const CDib& plain, const KeyFile& run, const AnalysisOptions& o
             BYTE* pixel = work->PictureRow(p.y) + size_t(p.x) * size_t(nBytesPerPixel);
             for (int b = 0; b < nBytesPerPixel; ++b) pixel[b] = BYTE(pixel[b] + 1);
             EncryptRun(run, run.key, *work);
-            p.channels = ComparePlanes(cipherPlanes, PlanesOf(*work));
+            p.channels = CompareImages(*r.pCipher, *work);
             r.positions.push_back(std::move(p));
         }
 
@@ -196,10 +190,10 @@ bool RunAnalysis(const CDib& plain, const KeyFile& run, const AnalysisOptions& o
             w ^= WORD(1u << f.nBit);
             f.pCipher = CopyOf(plain);
             EncryptRun(run, key, *f.pCipher);
-            f.cipher = ComparePlanes(cipherPlanes, PlanesOf(*f.pCipher));
+            f.cipher = CompareImages(*r.pCipher, *f.pCipher);
             f.pDecrypted = CopyOf(*r.pCipher);
             if (DecryptSteps(key, run.randState, run.steps, *f.pDecrypted))
-                f.decrypted = ComparePlanes(plainPlanes, PlanesOf(*f.pDecrypted));
+                f.decrypted = CompareImages(plain, *f.pDecrypted);
             r.flips.push_back(std::move(f));
         }
 

@@ -18,6 +18,36 @@ DiffMeasure CompareImages(std::span<const BYTE> a, std::span<const BYTE> b) {
     return {double(nDiffer) / T * 100.0, double(nDistance) / (kMaxValue * T) * 100.0};
 }
 
+namespace {
+// One row's differing pixels and distances by stored channel, N bytes a pixel.
+template <int N>
+void CompareRow(const BYTE* p, const BYTE* q, int nWidth, uint64_t* nDiffer, uint64_t* nDistance) {
+    for (int x = 0; x < nWidth * N; x += N)
+        for (int c = 0; c < N; ++c) {
+            const int d = std::abs(int(p[x + c]) - int(q[x + c]));
+            nDiffer[c] += d != 0;
+            nDistance[c] += unsigned(d);
+        }
+}
+}  // namespace
+
+std::vector<DiffMeasure> CompareImages(const CDib& a, const CDib& b) {
+    const int nChannels = a.m_nBitCount / 8;
+    uint64_t nDiffer[3] = {}, nDistance[3] = {};
+    for (int y = 0; y < a.m_nHeight; ++y) {
+        if (nChannels == 1)
+            CompareRow<1>(a.PictureRow(y), b.PictureRow(y), a.m_nWidth, nDiffer, nDistance);
+        else
+            CompareRow<3>(a.PictureRow(y), b.PictureRow(y), a.m_nWidth, nDiffer, nDistance);
+    }
+    const double T = double(a.m_nWidth) * double(a.m_nHeight);
+    std::vector<DiffMeasure> m;
+    // Stored blue, green, red; reported red first.
+    for (int c = nChannels - 1; c >= 0; --c)
+        m.push_back({double(nDiffer[c]) / T * 100.0, double(nDistance[c]) / (kMaxValue * T) * 100.0});
+    return m;
+}
+
 double NpcrMean() { return kMaxValue / (kMaxValue + 1.0) * 100.0; }
 double UaciMean() { return (kMaxValue + 2.0) / (3.0 * kMaxValue + 3.0) * 100.0; }
 

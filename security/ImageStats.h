@@ -94,6 +94,9 @@ struct DiffMeasure {
     double dUaci = 0;  // mean |a - b| / F, in percent; no wrap-around
 };
 DiffMeasure CompareImages(std::span<const BYTE> a, std::span<const BYTE> b);
+// The same for two 8- or 24-bit images of one shape, by channel as GetPlanes orders them,
+// straight from their rows.
+std::vector<DiffMeasure> CompareImages(const CDib& a, const CDib& b);
 
 // Critical values of NPCR and UACI between two independent uniform random images of T pixels
 // (after Wu, Noonan and Agaian): NPCR below dNpcr, or UACI outside the band, rejects at alpha.

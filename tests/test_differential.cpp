@@ -76,3 +76,25 @@ TEST(Differential, EncryptionQualityWorkedByHand) {
     EXPECT_EQ(q.dMse, 0.0);
     EXPECT_TRUE(std::isinf(q.dPsnr));
 }
+
+TEST(Differential, ImagesCompareChannelByChannelAsTheirPlanes) {
+    CDib a, b;
+    ASSERT_TRUE(a.Create(5, 3, 24, nullptr, 0));
+    ASSERT_TRUE(b.Create(5, 3, 24, nullptr, 0));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            a.SetPixel(x, y, int(RGB(x * 50, y * 100, 7)));
+            b.SetPixel(x, y, int(RGB(255 - x * 50, y * 100, x == 4 ? 0 : 7)));
+        }
+    ImagePlanes pa, pb;
+    ASSERT_TRUE(GetPlanes(a, pa) && GetPlanes(b, pb));
+    std::vector<DiffMeasure> m = CompareImages(a, b);
+    ASSERT_EQ(m.size(), 3u);
+    for (int c = 0; c < 3; ++c) {
+        DiffMeasure e = CompareImages(pa.planes[c], pb.planes[c]);
+        EXPECT_DOUBLE_EQ(m[c].dNpcr, e.dNpcr) << c;
+        EXPECT_DOUBLE_EQ(m[c].dUaci, e.dUaci) << c;
+    }
+    EXPECT_DOUBLE_EQ(m[1].dNpcr, 0.0);           // green agrees
+    EXPECT_DOUBLE_EQ(m[2].dNpcr, 100.0 / 5.0);   // blue differs in one column
+}
