@@ -130,3 +130,35 @@ extern const char* const kAnalysisFigures[4];  // images, histograms, correlatio
 // Writes them into the existing folder dir; false, naming the file in error, when one cannot be
 // made or written.
 bool SaveAnalysisFigures(const AnalysisResult& r, const std::string& dir, std::string& error);
+
+// ---- many runs (AnalysisBatch.cpp) ----
+
+// One figure per test for a line of a batch: the worst over channels (and positions, keys).
+enum class Worse { Higher, Lower, AwayFromIdeal };
+struct Headline {
+    const char* name;
+    Worse worse = Worse::Higher;
+    double dIdeal = 0;      // for AwayFromIdeal
+    bool bJudged = true;    // the test has a verdict ...
+    int nPass = -1;         // ... 1 pass, 0 fail, -1 nothing to judge (no blocks in a small image)
+    double dValue = 0;
+};
+std::vector<Headline> AnalysisHeadlines(const AnalysisResult& r);
+
+// The lines of a batch: what was analysed, then each headline and its verdict.
+std::string BatchCsvHeader();
+std::string BatchCsvLine(const std::string& image, const AnalysisResult& r);
+// Over every line: each headline's mean, its worst value and the share passing.
+class CBatchSummary {
+public:
+    void Add(const AnalysisResult& r);
+    std::string Table() const;
+
+private:
+    struct Column {
+        Headline first;
+        size_t nCount = 0, nValues = 0, nJudged = 0, nPassed = 0;
+        double dSum = 0, dWorst = 0;
+    };
+    std::vector<Column> m_columns;
+};

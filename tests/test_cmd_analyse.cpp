@@ -2,6 +2,7 @@
 // a key file instead of a seed, and arguments refused.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -82,4 +83,42 @@ TEST(CmdAnalyse, RefusesBadArguments) {
     EXPECT_EQ(missing.status, 1);
     CliRun unwritable = RunCli(dir, "analyse " + image + " --seed 1 --report /proc/moro-report");
     EXPECT_EQ(unwritable.status, 1);
+}
+
+TEST(CmdAnalyse, BatchLinesAgreeWithSingleAnalyses) {
+    TempDir dir;
+    ASSERT_EQ(std::system(("mkdir " + dir.Path("imgs")).c_str()), 0);
+    ASSERT_EQ(RunCli(dir, "convert " + Foreign("pal8.bmp") + " " + dir.Path("imgs/a.bmp")).status, 0);
+    ASSERT_EQ(RunCli(dir, "convert " + Foreign("rgb24.bmp") + " " + dir.Path("imgs/b.png")).status, 0);
+    CliRun run = RunCli(dir, "analyse --batch " + dir.Path("imgs") + " " + Foreign("pal4.bmp") + " --seeds 3-4 --steps frame --csv " +
+                                 dir.Path("out.csv"));
+    EXPECT_EQ(run.status, 1);  // pal4.bmp has 4 bits: skipped, said so, the rest analysed
+    EXPECT_NE(run.err.find("pal4.bmp' skipped"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("4 analyses"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("decrypts_exactly"), std::string::npos);
+    std::ifstream in(dir.Path("out.csv"));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 5u);
+    const auto fields = [](const std::string& line) {
+        std::vector<std::string> f;
+        std::stringstream s(line);
+        for (std::string x; std::getline(s, x, ',');) f.push_back(x);
+        return f;
+    };
+    const std::vector<std::string> header = fields(lines[0]);
+    for (size_t i = 1; i < lines.size(); ++i) EXPECT_EQ(fields(lines[i]).size(), header.size()) << lines[i];
+    // The line of b.png under seed 4 holds the worst chi-square of its channels, as analysed alone.
+    const std::vector<std::string> b4 = fields(lines[4]);
+    EXPECT_EQ(b4[0], dir.Path("imgs/b.png"));
+    EXPECT_EQ(b4[1], "4");
+    CliRun alone = RunCli(dir, "analyse " + dir.Path("imgs/b.png") + " --seed 4 --steps frame --json");
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    double chi = 0;
+    const nlohmann::json report = nlohmann::json::parse(alone.out);
+    for (const auto& c : report["channels"]) chi = std::max(chi, c["cipher"]["chi_square"].get<double>());
+    EXPECT_EQ(header[6], "chi_square");
+    EXPECT_DOUBLE_EQ(std::stod(b4[6]), chi);
+    ExpectUsageError(dir, "analyse --batch " + dir.Path("imgs") + " --seeds 4-3 --csv " + dir.Path("x.csv"));
+    ExpectUsageError(dir, "analyse --batch " + dir.Path("imgs") + " --seeds 3");
 }
