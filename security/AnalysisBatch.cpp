@@ -72,7 +72,7 @@ std::vector<Headline> AnalysisHeadlines(const AnalysisResult& r) {
         const double bound = CorrelationBound(uint64_t(r.nWidth - NeighbourDx(kNeighbours[n])) *
                                                   uint64_t(r.nHeight - NeighbourDy(kNeighbours[n])), a);
         for (const PlaneStats& s : r.cipher)
-            v.push_back(std::fabs(s.dCorrelationAll[n])), p.push_back(std::fabs(s.dCorrelationAll[n]) <= bound);
+            if (!r.pairs[n].empty()) v.push_back(std::fabs(s.dCorrelationAll[n])), p.push_back(std::fabs(s.dCorrelationAll[n]) <= bound);
         out.push_back(Worst({corrNames[n]}, v, p));
     }
     const DiffMeasure worst = r.WorstDifferential();

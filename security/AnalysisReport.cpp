@@ -33,6 +33,13 @@ std::string FlipName(const KeyFlip& f) {
     return f.nLane < 0 ? f.component : Format("%s[%d]", f.component.c_str(), f.nLane);
 }
 
+// Text for a Markdown table's cell, whose bars would end the cell.
+std::string Cell(const std::string& text) {
+    std::string cell;
+    for (char c : text) cell += c == '|' ? std::string("\\|") : std::string(1, c);
+    return cell;
+}
+
 nlohmann::json NullIfNaN(double x) { return std::isfinite(x) ? nlohmann::json(x) : nlohmann::json(nullptr); }
 
 nlohmann::json PerChannel(const std::vector<DiffMeasure>& m, double DiffMeasure::*field) {
@@ -111,6 +118,7 @@ std::vector<AnalysisRow> AnalysisRows(const AnalysisResult& r) {
                             Judge(i.Holds(e.local.dMean))});
         }
         for (int n = 0; n < 3; ++n) {
+            if (PairsOf(r, n) == 0) continue;  // a single row or column has no such neighbours
             const char* name = GetNeighbourName(kNeighbours[n]);
             const double allBound = CorrelationBound(PairsOf(r, n), a);
             const double sampledBound = CorrelationBound(r.pairs[n].size(), a);
@@ -192,8 +200,7 @@ std::string AnalysisTable(const AnalysisResult& r) {
     auto line = [&](const std::string& m, const std::string& c, const std::string& p, const std::string& e,
                     const std::string& ref, const std::string& v) {
         return Format("%-*s  %-*s  %12s  %12s  %-34s %s\n", int(wMeasure), m.c_str(), int(wChannel), c.c_str(), p.c_str(),
-                      e.c_str(), ref.c_str(), v.c_str())
-            .substr(0, std::string::npos);
+                      e.c_str(), ref.c_str(), v.c_str());
     };
     std::string out = line("measure", "channel", "plain", "cipher", Format("ideal or critical (alpha %g)", r.options.dAlpha), "result");
     int nPass = 0, nFail = 0;
@@ -220,8 +227,8 @@ std::string AnalysisMarkdown(const AnalysisResult& r, const std::string& title) 
     md += "| measure | channel | plain | cipher | ideal or critical | result |\n|---|---|---:|---:|---|---|\n";
     for (const AnalysisRow& row : AnalysisRows(r)) {
         const char* v = row.verdict == Verdict::Pass ? "pass" : row.verdict == Verdict::Fail ? "**FAIL**" : "";
-        md += "| " + row.measure + " | " + row.channel + " | " + row.plain + " | " + row.cipher + " | " + row.reference +
-              " | " + v + " |\n";
+        md += "| " + Cell(row.measure) + " | " + row.channel + " | " + row.plain + " | " + row.cipher + " | " +
+              Cell(row.reference) + " | " + v + " |\n";
     }
     md += "\n";
     for (const std::string& note : AnalysisNotes(r)) md += note + "\n\n";

@@ -8,6 +8,7 @@
 
 #include "platform/Rand.h"
 #include "security/Analysis.h"
+#include "tests/support/Keys.h"
 
 namespace {
 
@@ -19,15 +20,6 @@ void MakePlain(CDib& dib, int W, int H, int nBits) {
             const int v = (x > W / 3 && x < W / 2 && y > H / 3 && y < H / 2) ? 240 : (x + 2 * y) % 200;
             dib.SetPixel(x, y, nBits == 8 ? v : int(RGB(v, 255 - v, v / 2)));
         }
-}
-
-KeyFile RunOfSeed(uint32_t seed, std::vector<CipherStep> steps) {
-    crt::srand(seed);
-    KeyState key;
-    InitKey(key);
-    KeyFile run = KeyFileNow(key, true, seed);
-    run.steps = std::move(steps);
-    return run;
 }
 
 AnalysisOptions Fast(uint32_t seed) {
@@ -85,7 +77,7 @@ TEST(Analysis, SampleBlocksDoNotOverlapAndFitTheImage) {
 TEST(Analysis, ModeOneOnAGreyImage) {
     CDib plain;
     MakePlain(plain, 96, 64, 8);
-    const KeyFile run = RunOfSeed(3, {STEP_STREAM});
+    const KeyFile run = moro_test::SeededRun(3, {STEP_STREAM});
     crt::srand(5);
     AnalysisResult r;
     std::string error;
@@ -118,7 +110,7 @@ TEST(Analysis, ModeOneOnAGreyImage) {
 TEST(Analysis, SameSeedSameRecordAndColourByChannel) {
     CDib plain;
     MakePlain(plain, 50, 47, 24);
-    const KeyFile run = RunOfSeed(11, {STEP_FRAME, STEP_SUBST});
+    const KeyFile run = moro_test::SeededRun(11, {STEP_FRAME, STEP_SUBST});
     AnalysisResult a, b;
     std::string error;
     ASSERT_TRUE(RunAnalysis(plain, run, Fast(2), a, error));
@@ -140,6 +132,6 @@ TEST(Analysis, RefusesOtherDepths) {
     ASSERT_TRUE(nibbles.Create(8, 8, 4, nullptr, 0));
     AnalysisResult r;
     std::string error;
-    EXPECT_FALSE(RunAnalysis(nibbles, RunOfSeed(1, {STEP_STREAM}), Fast(1), r, error));
+    EXPECT_FALSE(RunAnalysis(nibbles, moro_test::SeededRun(1, {STEP_STREAM}), Fast(1), r, error));
     EXPECT_NE(error.find("4 bits"), std::string::npos) << error;
 }

@@ -54,6 +54,8 @@ TEST(CmdAnalyse, ReportFolderWithReadableFigures) {
     std::stringstream text;
     text << md.rdbuf();
     EXPECT_NE(text.str().find("![Histograms of the plain and the cipher image](histograms.png)"), std::string::npos);
+    // A bar inside a cell would split the table's row.
+    EXPECT_NE(text.str().find("| \\|r\\| <= "), std::string::npos);
 
     // The same seed: the same report, number for number; --json prints it.
     CliRun json = RunCli(dir, "analyse " + image + " --seed 12 --steps stream,subst --json");
