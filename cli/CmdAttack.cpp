@@ -142,16 +142,7 @@ int ChosenPlaintext(const ChosenOptions& o) {
         {"image_bytes", n},
         {"image_bytes_recovered", nSame},
     };
-    std::string text = report.dump(2) + "\n";
-    CReplaceFile out;
-    try {
-        if (!out.OpenForReplace(o.report.c_str())) throw CFileException(CFileException::badPath);
-        out.Write(text.data(), UINT(text.size()));
-        out.Commit();
-    } catch (const CFileException&) {
-        std::fprintf(stderr, "moro-cli: cannot write '%s'\n", o.report.c_str());
-        return cli::kExitFailed;
-    }
+    if (!cli::WriteTextOrExplain(o.report, report.dump(2) + "\n")) return cli::kExitFailed;
 
     std::printf("Chosen-plaintext attack on mode 2 (the S-box)\n\n%s\n\n", kChosenWhy);
     std::printf("key:              seed %u, its S-box built from its states\n", seed);

@@ -114,6 +114,19 @@ bool CKeyOut::Commit(const KeyFile& file) {
     }
 }
 
+bool WriteTextOrExplain(const std::string& path, const std::string& text) {
+    CReplaceFile out;
+    try {
+        if (!out.OpenForReplace(path.c_str())) throw CFileException(CFileException::badPath);
+        out.Write(text.data(), UINT(text.size()));
+        out.Commit();
+        return true;
+    } catch (const CFileException&) {
+        std::fprintf(stderr, "moro-cli: cannot write '%s'\n", path.c_str());
+        return false;
+    }
+}
+
 std::vector<CipherStep> StepsOf(const std::string& list) {
     std::vector<CipherStep> steps;
     for (const std::string& name : SplitCommas(list)) {

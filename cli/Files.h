@@ -57,6 +57,9 @@ private:
     CReplaceFile m_file;
 };
 
+// A text file, written beside the target and renamed over it when complete.
+bool WriteTextOrExplain(const std::string& path, const std::string& text);
+
 // The steps by name, as the validator of a --steps option has checked them.
 std::vector<CipherStep> StepsOf(const std::string& list);
 std::vector<std::string> StepNames();

@@ -21,6 +21,11 @@ double GammaP(double a, double x);
 double GammaQ(double a, double x);
 // The standard normal distribution function.
 double NormalCdf(double x);
+// Its inverse: z with NormalCdf(z) = p, 0 < p < 1, to full double precision.
+double NormalQuantile(double p);
+// The chi-square value that df degrees of freedom exceed with probability alpha (0 < alpha < 1):
+// x with GammaQ(df / 2, x / 2) = alpha.
+double ChiSquareUpperQuantile(double df, double alpha);
 
 // ---- discrete Fourier transform (Dft.cpp) ----
 

@@ -15,15 +15,6 @@ using nlohmann::json;
 
 namespace {
 
-KeyFile SeededFile(unsigned seed, std::vector<CipherStep> steps) {
-    crt::srand(seed);
-    KeyState key;
-    InitKey(key);
-    KeyFile file = KeyFileNow(key, true, seed);
-    file.steps = std::move(steps);
-    return file;
-}
-
 // A key file of a key no seed makes: S-box built, counters and periods at their ends.
 KeyFile HandMadeFile() {
     KeyFile file;
@@ -54,7 +45,7 @@ std::string Refusal(const std::string& text) {
 }
 
 std::string Edited(void (*edit)(json&)) {
-    json j = json::parse(FormatKeyFile(SeededFile(5, {STEP_STREAM})));
+    json j = json::parse(FormatKeyFile(SeededRun(5, {STEP_STREAM})));
     edit(j);
     return j.dump();
 }
@@ -62,7 +53,7 @@ std::string Edited(void (*edit)(json&)) {
 }  // namespace
 
 TEST(KeyFile, WrittenAndReadBackAsTheSameRun) {
-    for (const KeyFile& file : {SeededFile(0, {}), SeededFile(4294967295u, {STEP_STREAM, STEP_FRAME_STREAM}), HandMadeFile()}) {
+    for (const KeyFile& file : {SeededRun(0, {}), SeededRun(4294967295u, {STEP_STREAM, STEP_FRAME_STREAM}), HandMadeFile()}) {
         std::string text = FormatKeyFile(file);
         KeyFile back;
         std::string error;
@@ -70,7 +61,7 @@ TEST(KeyFile, WrittenAndReadBackAsTheSameRun) {
         ExpectSameFile(file, back);
     }
     // Read by any JSON reader: fields by name, the key's arrays in the key state's order.
-    json j = json::parse(FormatKeyFile(SeededFile(1, {STEP_STREAM, STEP_SUBST})));
+    json j = json::parse(FormatKeyFile(SeededRun(1, {STEP_STREAM, STEP_SUBST})));
     EXPECT_EQ(j["format"], "moro-key");
     EXPECT_EQ(j["version"], 1);
     EXPECT_EQ(j["seed"], 1);
@@ -154,7 +145,7 @@ TEST(KeyFile, RefusesWhatIsNotExactlyAKeyFileInOneLine) {
 TEST(KeyFile, DamagedBytesAreRefusedOrReadNeverMisread) {
     // Any single changed byte either still reads (white space, a digit that stays in range) or is
     // refused; what reads must be written back as the same text, or it was misread.
-    const std::string good = FormatKeyFile(SeededFile(8, {STEP_FRAME, STEP_STREAM}));
+    const std::string good = FormatKeyFile(SeededRun(8, {STEP_FRAME, STEP_STREAM}));
     TestRng rng(8);
     for (int round = 0; round < 1000; ++round) {
         std::string text = good;

@@ -49,3 +49,17 @@ TEST(Probability, NormalDistribution) {
     EXPECT_NEAR(NormalCdf(1.959963984540054), 0.975, 1e-15);
     EXPECT_NEAR(NormalCdf(-3.0) + NormalCdf(3.0), 1.0, 1e-15);
 }
+
+TEST(Probability, NormalAndChiSquareQuantiles) {
+    EXPECT_NEAR(NormalQuantile(0.975), 1.9599639845400532, 1e-14);
+    EXPECT_NEAR(NormalQuantile(0.05), -1.6448536269514729, 1e-14);
+    EXPECT_NEAR(NormalQuantile(0.0005), -3.2905267314918953, 1e-14);
+    EXPECT_NEAR(NormalQuantile(1e-12), -7.034483825301132, 1e-12);
+    EXPECT_DOUBLE_EQ(NormalQuantile(0.5), 0.0);
+    EXPECT_TRUE(std::isnan(NormalQuantile(0.0)) && std::isnan(NormalQuantile(1.0)));
+    for (double p : {1e-9, 0.001, 0.3, 0.7, 0.999}) EXPECT_NEAR(NormalCdf(NormalQuantile(p)), p, p * 1e-14);
+    // Two degrees of freedom: Q = exp(-x / 2), so x = -2 ln alpha.
+    EXPECT_NEAR(ChiSquareUpperQuantile(2.0, 0.05), -2.0 * std::log(0.05), 1e-12);
+    EXPECT_NEAR(ChiSquareUpperQuantile(1.0, 0.05), 1.959963984540054 * 1.959963984540054, 1e-11);
+    EXPECT_TRUE(std::isnan(ChiSquareUpperQuantile(255.0, 0.0)));
+}

@@ -11,6 +11,12 @@ KeyState SeededKey(unsigned seed) {
     return key;
 }
 
+KeyFile SeededRun(unsigned seed, std::vector<CipherStep> steps) {
+    KeyFile run = KeyFileNow(SeededKey(seed), true, seed);
+    run.steps = std::move(steps);
+    return run;
+}
+
 KeyState StressKey(unsigned seed) {
     TestRng rng(seed);
     KeyState key;

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 
+#include <vector>
+
 #include "cipher/Cipher.h"
+#include "cipher/KeyFile.h"
 
 namespace moro_test {
 
@@ -24,6 +27,10 @@ struct TestRng {
 
 // The key InitKey makes right after srand(seed); its S-box is still the identity.
 KeyState SeededKey(unsigned seed);
+
+// The run of that key with these steps, as 'encrypt --seed' starts it (the generator where
+// InitKey left it).
+KeyFile SeededRun(unsigned seed, std::vector<CipherStep> steps);
 
 // Keys no InitKey makes but a key state can hold, with the S-box built: full 16-bit values,
 // p0 = 0, parameters and states at the ends of the range, periods of 1 and 256, counters about to
