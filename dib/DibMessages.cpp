@@ -28,6 +28,8 @@ const DibMessage kMessages[] = {
     {DibMsg::PngReadFailed, "读取PNG图像文件失败！", MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::JpegReadFailed, "读取JPEG图像文件失败！", MB_ICONSTOP, DIB_ERR_READ},
     {DibMsg::AlphaDropped, "图像的透明通道（alpha）未保留。", MB_ICONINFORMATION, kDibKeepError},
+    // histogram chart
+    {DibMsg::ChartTooSmall, "作图区域太小！", MB_OK, kDibKeepError},
 };
 static_assert(sizeof kMessages / sizeof kMessages[0] == size_t(DibMsg::Count), "one row per message");
 

@@ -27,6 +27,8 @@ enum class DibMsg {
     PngReadFailed,      // a PNG file is damaged or cannot be right
     JpegReadFailed,     // a JPEG file is damaged or cannot be right
     AlphaDropped,       // a notice: the file's transparency was not kept
+    // histogram chart
+    ChartTooSmall,      // the rectangle is narrower than the chart's 256 levels
     Count
 };
 
