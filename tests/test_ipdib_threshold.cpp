@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "ipdib/IPDib.h"
+#include "platform/Heap.h"
 #include "tests/support/IPDibImages.h"
+#include "tests/support/Recorder.h"
 
 using namespace moro_test;
 
@@ -88,6 +90,16 @@ TEST(Polarity, ASquareOnABackgroundAndItsInverse) {
     EXPECT_EQ(colour.IsLightBackground(), -1);
     CIPDib empty;
     EXPECT_EQ(empty.IsLightBackground(), -1);
+
+    // The copy it works on cannot be made: refused, with the copy's error.
+    ClearMessages();
+    light.m_nError = 0;
+    platform::FailHeapAllocations(1000);
+    int nResult = light.IsLightBackground();
+    platform::FailHeapAllocations(0);
+    EXPECT_EQ(nResult, -1);
+    EXPECT_NE(light.m_nError, 0);
+    EXPECT_EQ(std::vector<BYTE>(light.StoredRow(0), light.StoredRow(0) + 100), before);
 }
 
 TEST(Polarity, DrawsAsTheEqualisationOfItsCopyDoes) {
