@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "cli/Command.h"
@@ -266,9 +265,11 @@ void Lut(Edit& e) {
         std::fprintf(stderr, "moro-cli: '%s' cannot be opened\n", e.value.c_str());
         throw Explained{};
     }
-    std::vector<char> table((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (table.size() != 256) e.Bad("a table file holds exactly 256 bytes, the new value of each byte value; this one holds " + std::to_string(table.size()));
-    Processing(e).ApplyLut(reinterpret_cast<const BYTE*>(table.data()));
+    // One byte more than a table tells a longer file without reading all of it (/dev/zero).
+    char table[257];
+    file.read(table, sizeof table);
+    if (file.gcount() != 256) e.Bad("a table file holds exactly 256 bytes, the new value of each byte value");
+    Processing(e).ApplyLut(reinterpret_cast<const BYTE*>(table));
 }
 
 void Stretch(Edit& e) { Processing(e).StretchContrast(); }

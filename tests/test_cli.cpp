@@ -389,7 +389,7 @@ TEST(CliEdit, PointOperationsAsTheImageProcessingImageDoesThem) {
     const std::string g = "edit " + dir.Path("g.bmp") + " " + dir.Path("x.bmp") + " ";
     const std::string c = "edit " + dir.Path("c.bmp") + " " + dir.Path("x.bmp") + " ";
     for (const std::string& bad : {g + "--gray 8", g + "--gray=-1", c + "--to-8bit 7", g + "--to-8bit 0", c + "--binarize 5",
-                                   g + "--binarize 256", g + "--binarize 5:loose", g + "--lut " + dir.Path("short.lut"),
+                                   g + "--binarize 256", g + "--binarize 5:loose", g + "--lut " + dir.Path("short.lut"), g + "--lut /dev/zero",
                                    g + "--abs-diff " + dir.Path("c.bmp"), c + "--abs-diff " + dir.Path("c.bmp"),
                                    g + "--crop 0,0,9,9 --abs-diff " + dir.Path("o.bmp")}) {
         CliRun r = RunCli(dir, bad);
