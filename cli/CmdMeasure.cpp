@@ -55,7 +55,7 @@ struct Measure {
             numbers.push_back(n);
         }
         if (numbers.size() != nCount || cli::SplitCommas(text).size() != nCount)
-            Bad("wants " + form + " as whole numbers from 0, not '" + text + "'");
+            Bad("wants " + form + (nCount == 1 ? " as a whole number" : " as whole numbers") + " from 0, not '" + text + "'");
         return numbers;
     }
     std::string Size() const { return std::to_string(image.m_nWidth) + " x " + std::to_string(image.m_nHeight); }
