@@ -228,6 +228,71 @@ void Text(Edit& e) {
     e.image->DrawString(int(at[0]), int(at[1]), text.c_str(), int(height[0]), colour, face.c_str());
 }
 
+// ---- grey conversion and point operations ----
+
+// The image being edited as an image-processing image.  It stays one until an operation replaces
+// it, so what one operation records (a grey conversion) holds for the next.
+CIPDib& Processing(Edit& e) {
+    if (CIPDib* image = dynamic_cast<CIPDib*>(e.image.get())) return *image;
+    auto image = std::make_unique<CIPDib>();
+    image->Copy(*e.image);
+    e.Take(std::move(image));
+    return static_cast<CIPDib&>(*e.image);
+}
+
+void NeedsDepth(const Edit& e, int nBits) {
+    if (e.image->m_nBitCount != nBits)
+        e.Bad("works on " + std::to_string(nBits) + "-bit images; this one is " + std::to_string(e.image->m_nBitCount) + "-bit");
+}
+
+// A whole number from 0 to nMax.
+int Level(const Edit& e, const std::string& text, long long nMax, const std::string& form) {
+    long long n = Numbers(e, text, 1, form)[0];
+    if (n < 0 || n > nMax) e.Bad(form + " is a whole number from 0 to " + std::to_string(nMax));
+    return int(n);
+}
+
+void Gray(Edit& e) { Processing(e).ConvertToGray(Level(e, e.value, 7, "MASK")); }
+
+void To8Bit(Edit& e) {
+    int nMode = Level(e, e.value, 6, "MODE");
+    NeedsDepth(e, 24);
+    CIPDib& image = Processing(e);
+    image.ConvertTo8Bit(image, nMode);
+}
+
+void Lut(Edit& e) {
+    std::ifstream file(e.value, std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "moro-cli: '%s' cannot be opened\n", e.value.c_str());
+        throw Explained{};
+    }
+    // One byte more than a table tells a longer file without reading all of it (/dev/zero).
+    char table[257];
+    file.read(table, sizeof table);
+    if (file.gcount() != 256) e.Bad("a table file holds exactly 256 bytes, the new value of each byte value");
+    Processing(e).ApplyLut(reinterpret_cast<const BYTE*>(table));
+}
+
+void Stretch(Edit& e) { Processing(e).StretchContrast(); }
+void Equalize(Edit& e) { Processing(e).EqualizeHist(); }
+
+void Binarize(Edit& e) {
+    std::vector<std::string> parts = SplitColons(e.value, 2);
+    if (parts.size() == 2 && parts[1] != "strict") e.Bad("wants T or T:strict");
+    int nThreshold = Level(e, parts[0], 255, "T");
+    NeedsDepth(e, 8);
+    Processing(e).Binarize(BYTE(nThreshold), parts.size() == 2);
+}
+
+void AbsDiff(Edit& e) {
+    NeedsDepth(e, 8);
+    std::unique_ptr<CDib> other = LoadOther(e, e.value);
+    if (other->m_nWidth != e.image->m_nWidth || other->m_nHeight != e.image->m_nHeight)
+        e.Bad("'" + e.value + "' is " + std::to_string(other->m_nWidth) + " x " + std::to_string(other->m_nHeight) + ", the image " + e.Size());
+    Processing(e).AbsDiff(*other);
+}
+
 // ---- neighbourhood filters ----
 
 // The border mode and kernel orientation that --border and --flip-kernel set for the filters
@@ -243,21 +308,11 @@ FilterSettings g_filters;
 constexpr int kMaxFilterSide = 63;
 constexpr std::streamsize kMaxGridFile = 1 << 20;
 
-// The image being edited as a CIPDib (a copy the first time).
-CIPDib& AsIPDib(Edit& e) {
-    if (!dynamic_cast<CIPDib*>(e.image.get())) {
-        auto made = std::make_unique<CIPDib>();
-        made->Copy(*e.image);
-        e.Take(std::move(made));
-    }
-    return static_cast<CIPDib&>(*e.image);
-}
-
 // The image with the current filter settings; 8-bit images only.
 CIPDib& Filtered(Edit& e) {
     if (e.image->m_nBitCount != 8)
         e.Bad("works on 8-bit images; this one is " + std::to_string(e.image->m_nBitCount) + "-bit");
-    CIPDib& dib = AsIPDib(e);
+    CIPDib& dib = Processing(e);
     dib.m_nBorderMode = g_filters.nBorderMode;
     dib.m_bNoFlipKernel = g_filters.bNoFlipKernel;
     return dib;
@@ -388,8 +443,8 @@ void Morph(Edit& e, bool bErode) {
 void Erode(Edit& e) { Morph(e, true); }
 void Dilate(Edit& e) { Morph(e, false); }
 
-void Negative(Edit& e) { AsIPDib(e).Negative(); }
-void Invert(Edit& e) { AsIPDib(e).InvertPixels(); }
+void Negative(Edit& e) { Processing(e).Negative(); }
+void Invert(Edit& e) { Processing(e).InvertPixels(); }
 
 struct Operation {
     const char* name;
@@ -448,6 +503,21 @@ const Operation kOperations[] = {
     {"--dilate", "MASKFILE[:black]", "dilate the white objects (black ones with :black)", false, Dilate},
     {"--negative", "", "the negative: pixels of a 24-bit image, the palette of others", true, Negative},
     {"--invert", "", "every pixel byte of an 8 or 24-bit image becomes 255 minus itself", false, Invert},
+    // grey conversion and point operations
+    {"--gray", "MASK",
+     "make the picture grey (the palette of an image with one): the grey level\n"
+     "goes into red (1), green (2) and blue (4) as MASK says (0: all three), the\n"
+     "other channels become 0; after one --gray the next moves that level",
+     true, Gray},
+    {"--to-8bit", "MODE",
+     "a 24-bit image becomes 8-bit: 0 grey, 1 blue, 2 green, 3 green and red,\n"
+     "4 red, 5 blue and red, 6 blue and green",
+     false, To8Bit},
+    {"--lut", "FILE", "map every byte v to byte v of FILE (256 bytes)", false, Lut},
+    {"--stretch", "", "spread the bytes' range over 0 to 255", false, Stretch},
+    {"--equalize", "", "equalise the grey histogram", false, Equalize},
+    {"--binarize", "T[:strict]", "8-bit: 255 at or above T (above T with :strict), else 0", false, Binarize},
+    {"--abs-diff", "FILE", "8-bit: each byte becomes |byte - FILE's byte| (FILE 8-bit, same size)", false, AbsDiff},
 };
 
 const Operation* Find(const std::string& name) {

@@ -32,6 +32,8 @@ const DibMessage kMessages[] = {
     // two-dimensional FFT
     {DibMsg::FftNoMemory, "内存不足！无法分配完成FFT所需的空间！", MB_ICONSTOP, DIB_ERR_MEMORY},
     {DibMsg::FftNoForward, "您尚未做过正向FFT2！", MB_ICONSTOP, DIB_ERR_NO_FFT},
+    // histogram chart
+    {DibMsg::ChartTooSmall, "作图区域太小！", MB_OK, kDibKeepError},
 };
 static_assert(sizeof kMessages / sizeof kMessages[0] == size_t(DibMsg::Count), "one row per message");
 

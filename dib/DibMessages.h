@@ -31,6 +31,8 @@ enum class DibMsg {
     // two-dimensional FFT
     FftNoMemory,        // the spectrum or the FFT's scratch arrays cannot be allocated
     FftNoForward,       // an inverse FFT asked for before any forward one
+    // histogram chart
+    ChartTooSmall,      // the rectangle is narrower than the chart's 256 levels
     Count
 };
 

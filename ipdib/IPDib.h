@@ -33,15 +33,71 @@ public:
 
     // ---- histograms, profiles and projections (IPDibHist.cpp) ----
 
+    // 8- and 24-bit images; a 24-bit pixel counts at its grey level truncated.  Fills m_dHist,
+    // m_dHistCum, m_dHistMax, m_nHistPeak and sets m_bHistValid.
+    void CalcGrayHist();
+    // 24-bit images: the per-channel tables, channel 0 blue; sets m_bColorHistValid.
+    void CalcColorHist();
+    // Smooths 256 values in place over i - a .. i + a: kernel 0 the mean of the neighbours there,
+    // any other a Gaussian of sigma a / 3.  1 done; 0 for a null pointer or a outside 0..127.
+    int SmoothHist(double* pHist, int nHalfWidth, int nKernel);
+    // The most frequent level (the lowest on a tie) of an 8-bit image in columns left..right and
+    // stored rows top..bottom, bounds included; -1 for a window outside the image or empty.
+    int GetRegionMode(int nLeft, int nTop, int nRight, int nBottom) const;
+    // One byte per pixel: column flag 0, picture row nIndex left to right (width bytes); else
+    // column nIndex from the bottom of the picture up (height bytes).  24-bit pixels give their
+    // grey level rounded at random.
+    void GetLineProfile(int bColumn, int nIndex, BYTE* pOut);
+    // Sums of the (grey) levels per column (flag 0, width entries) or per picture row (height
+    // entries), scaled so that the largest is 1; an all-black image gives zeros.
+    void GetProjection(int bRows, double* pOut);
 
     // ---- grey conversion and point operations (IPDibPoint.cpp) ----
 
+    // Makes each 24-bit pixel, or each palette entry of another depth, grey: the grey level goes
+    // into the channels the mask selects (1 red, 2 green, 4 blue; 0 all) and the others become 0.
+    // A second call moves the grey level found in the first non-zero channel.  Sets m_bGrayed.
+    void ConvertToGray(int nMask);
+    // dest becomes an 8-bit image of this 24-bit one's size: mode 0 grey, 1 blue, 2 green,
+    // 3 green and red, 4 red, 5 blue and red, 6 blue and green; other modes give 0.  dest may be
+    // this image.
+    void ConvertTo8Bit(CDib& dest, int nMode);
+    // Every pixel byte v of an 8- or 24-bit image becomes pLut[v].
+    void ApplyLut(const BYTE* pLut);
+    // Each channel of a 24-bit image through its table; a null table leaves its channel alone.
+    void ApplyLut3(const BYTE* pBlue, const BYTE* pGreen, const BYTE* pRed);
+    // Spreads the bytes' range over 0..255; a flat image stays as it is.
+    void StretchContrast();
+    // Maps every byte through 256 x the cumulative grey histogram (computed first if not valid).
+    void EqualizeHist();
+    // Copies blue, green and red of each palette entry from the array (reserved bytes stay).
+    void SetPalette(const RGBQUAD* pPalette);
+    // Each byte of an 8-bit image becomes |own - other's| when other is 8-bit of the same size.
+    void AbsDiff(const CDib& other);
 
     // ---- thresholding and background polarity (IPDibThreshold.cpp) ----
 
+    // The level halfway between the highest peak of the 256 values (m_nPeak1) and the highest
+    // value at least byMinDistance levels from it that is not on a slope (m_nPeak2); -1 when
+    // there is no such second peak, or the image is not 8-bit.
+    int FindBimodalThreshold(const double* pHist, BYTE byMinDistance);
+    // Every byte of an 8-bit image becomes 255 at or above the threshold (above it when strict),
+    // else 0.
+    void Binarize(BYTE byThreshold, int bStrict);
+    // 1 when an 8-bit image shows a light background (judged by the most frequent levels of nine
+    // small windows against the threshold between the peaks of its histogram), 0 a dark one,
+    // -1 refused.  Draws from the random generator as an equalisation does.
+    int IsLightBackground();
 
     // ---- histogram chart (IPDibChart.cpp) ----
 
+    // An 8-bit image draws a bar chart of 256 values (usually m_dHist) into the DC, centred in a
+    // rectangle at least 256 pixels wide: a dotted blue grid every 32 levels and every eighth of
+    // the height, red level labels under it and m_dHistMax as a percentage at the top left, a
+    // frame one pixel outside with the DC's pen, and one bar per level drawn with that pen in
+    // R2_NOTXORPEN.  Mode 0 scales the bars to m_dHistMax (which CalcGrayHist must have set),
+    // any other mode to 256.  The text colour is left red.
+    void DrawHist(CDC* pDC, CRect rect, const double* pValues, int nMode);
 
     // ---- two-dimensional FFT (IPDibFft.cpp) ----
     // The spectrum of an 8-bit image lives in m_pFftRe / m_pFftIm, m_nFftWidth x m_nFftHeight

@@ -1,6 +1,6 @@
 // Drawing: device contexts over in-memory 32-bit surfaces, device-dependent bitmaps, DIB
-// transfer (SetDIBitsToDevice), DrawDib, solid brushes, fonts and text, and the CDC /
-// CGdiObject / CBitmap / CBrush / CFont wrappers.
+// transfer (SetDIBitsToDevice), DrawDib, solid brushes, pens and lines, fonts and text, and the
+// CDC / CGdiObject / CBitmap / CBrush / CPen / CFont wrappers.
 //
 // Every device context draws into a platform::Surface: the window's client area is one (the
 // widget shows its pixels), a bitmap is one (a memory DC draws into the bitmap selected into it).
@@ -26,6 +26,8 @@ struct HBRUSH__;
 typedef HBRUSH__* HBRUSH;
 struct HFONT__;
 typedef HFONT__* HFONT;
+struct HPEN__;
+typedef HPEN__* HPEN;
 
 // ---- constants ----
 constexpr int HORZRES = 8;
@@ -36,6 +38,7 @@ constexpr int PLANES = 14;
 constexpr UINT DIB_RGB_COLORS = 0;
 constexpr UINT DIB_PAL_COLORS = 1;  // not supported: calls that get it fail
 constexpr DWORD CBM_INIT = 0x04;
+constexpr UINT OBJ_PEN = 1;
 constexpr UINT OBJ_BRUSH = 2;
 constexpr UINT OBJ_FONT = 6;
 constexpr UINT OBJ_BITMAP = 7;
@@ -44,6 +47,8 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFF;
 // Stock objects (GetStockObject).
 constexpr int WHITE_BRUSH = 0;
 constexpr int BLACK_BRUSH = 4;
+constexpr int WHITE_PEN = 6;
+constexpr int BLACK_PEN = 7;
 constexpr int SYSTEM_FONT = 13;
 
 // Background modes and text alignment.
@@ -56,6 +61,30 @@ constexpr UINT TA_TOP = 0;
 constexpr UINT TA_BOTTOM = 8;
 constexpr UINT TA_BASELINE = 24;
 constexpr UINT GDI_ERROR = 0xFFFFFFFF;
+
+// Pen styles.
+constexpr int PS_SOLID = 0;
+constexpr int PS_DOT = 2;
+constexpr int PS_NULL = 5;
+
+// Raster operations of lines (SetROP2): how the pen's colour P and the colour already there D
+// make the new pixel.
+constexpr int R2_BLACK = 1;        // 0
+constexpr int R2_NOTMERGEPEN = 2;  // ~(P | D)
+constexpr int R2_MASKNOTPEN = 3;   // ~P & D
+constexpr int R2_NOTCOPYPEN = 4;   // ~P
+constexpr int R2_MASKPENNOT = 5;   // P & ~D
+constexpr int R2_NOT = 6;          // ~D
+constexpr int R2_XORPEN = 7;       // P ^ D
+constexpr int R2_NOTMASKPEN = 8;   // ~(P & D)
+constexpr int R2_MASKPEN = 9;      // P & D
+constexpr int R2_NOTXORPEN = 10;   // ~(P ^ D)
+constexpr int R2_NOP = 11;         // D
+constexpr int R2_MERGENOTPEN = 12; // ~P | D
+constexpr int R2_COPYPEN = 13;     // P
+constexpr int R2_MERGEPENNOT = 14; // P | ~D
+constexpr int R2_MERGEPEN = 15;    // P | D
+constexpr int R2_WHITE = 16;       // 1
 
 // Font requests.
 constexpr int FW_DONTCARE = 0;
@@ -221,8 +250,22 @@ int GetObject(HGDIOBJ hObject, int cbBuffer, void* lpvObject);
 HBRUSH CreateSolidBrush(COLORREF colour);
 // Paints the rectangle (right and bottom excluded) with the brush; 0 for a bad DC or brush.
 int FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr);
-// WHITE_BRUSH, BLACK_BRUSH or SYSTEM_FONT; null for anything else.
+// WHITE_BRUSH, BLACK_BRUSH, WHITE_PEN, BLACK_PEN or SYSTEM_FONT; null for anything else.
 HGDIOBJ GetStockObject(int nIndex);
+
+// ---- pens and lines ----
+// Solid, dotted (3 pixels on, 3 off) or null pens.  Lines are one pixel wide whatever the width
+// asked for (the program asks for no other).  Other styles give null.
+HPEN CreatePen(int iStyle, int cWidth, COLORREF colour);
+// A new DC has the stock black pen, R2_COPYPEN and its current position at (0, 0).
+BOOL MoveToEx(HDC hDC, int x, int y, POINT* lppt);
+// Draws from the current position to (x, y), which is not painted and becomes the current
+// position.  Each pixel is the raster operation of the pen's colour and the pixel there; the gaps
+// of a dotted pen get the background colour the same way when the background mode is OPAQUE.
+BOOL LineTo(HDC hDC, int x, int y);
+// Returns the previous raster operation; 0 for a bad DC or an operation outside R2_BLACK..R2_WHITE.
+int SetROP2(HDC hDC, int rop2);
+int GetROP2(HDC hDC);
 
 // ---- fonts and text ----
 // Text is drawn with FreeType from the installed faces that fontconfig finds for the face name:
@@ -315,6 +358,15 @@ public:
     static CBrush* FromHandle(HBRUSH hBrush);
 };
 
+class CPen : public CGdiObject {
+public:
+    CPen() = default;
+    CPen(int nPenStyle, int nWidth, COLORREF colour) { CreatePen(nPenStyle, nWidth, colour); }
+    BOOL CreatePen(int nPenStyle, int nWidth, COLORREF colour);
+    operator HPEN() const { return static_cast<HPEN>(m_hObject); }
+    static CPen* FromHandle(HPEN hPen);
+};
+
 class CFont : public CGdiObject {
 public:
     BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
@@ -349,7 +401,16 @@ public:
     CBrush* SelectObject(CBrush* pBrush);
     CFont* SelectObject(CFont* pFont);
     CFont* GetCurrentFont() const;
+    CPen* SelectObject(CPen* pPen);
+    CPen* GetCurrentPen() const;
     void FillRect(LPCRECT lpRect, CBrush* pBrush);
+    // Returns the previous position.
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(POINT point) { return MoveTo(point.x, point.y); }
+    BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
+    BOOL LineTo(POINT point) { return LineTo(point.x, point.y); }
+    int SetROP2(int nDrawMode) { return ::SetROP2(m_hDC, nDrawMode); }
+    int GetROP2() const { return ::GetROP2(m_hDC); }
     COLORREF SetTextColor(COLORREF colour) { return ::SetTextColor(m_hDC, colour); }
     COLORREF GetTextColor() const { return ::GetTextColor(m_hDC); }
     COLORREF SetBkColor(COLORREF colour) { return ::SetBkColor(m_hDC, colour); }

@@ -68,6 +68,7 @@ bool SizeAllowed(int nWidth, int nHeight) {
 HDC NewDC(std::unique_ptr<HDC__> dc) {
     dc->font = StockFont();
     dc->brush = StockBrush(WHITE_BRUSH);
+    dc->pen = StockPen(BLACK_PEN);
     HDC h = dc.release();
     g_dcs.insert(h);
     return h;
@@ -94,6 +95,7 @@ bool Selected(const GdiObject* object) {
         case GdiObject::kBitmap: return static_cast<const HBITMAP__*>(object)->selectedInto != nullptr;
         case GdiObject::kBrush: return static_cast<const HBRUSH__*>(object)->nSelected > 0;
         case GdiObject::kFont: return static_cast<const HFONT__*>(object)->nSelected > 0;
+        case GdiObject::kPen: return static_cast<const HPEN__*>(object)->nSelected > 0;
     }
     return false;
 }
@@ -111,6 +113,7 @@ GdiObject* LookupObject(HGDIOBJ hObject) {
 HBITMAP__* LookupBitmap(HGDIOBJ hObject) { return LookupKind<HBITMAP__>(hObject, GdiObject::kBitmap); }
 HBRUSH__* LookupBrush(HGDIOBJ hObject) { return LookupKind<HBRUSH__>(hObject, GdiObject::kBrush); }
 HFONT__* LookupFont(HGDIOBJ hObject) { return LookupKind<HFONT__>(hObject, GdiObject::kFont); }
+HPEN__* LookupPen(HGDIOBJ hObject) { return LookupKind<HPEN__>(hObject, GdiObject::kPen); }
 
 HGDIOBJ RegisterObject(GdiObject* pObject) {
     g_objects[static_cast<const void*>(pObject)] = pObject;
@@ -251,6 +254,7 @@ BOOL DeleteDC(HDC hDC) {
     if (dc->bitmap && dc->bitmap->selectedInto == dc) dc->bitmap->selectedInto = nullptr;
     if (dc->font) --dc->font->nSelected;
     if (dc->brush) --dc->brush->nSelected;
+    if (dc->pen) --dc->pen->nSelected;
     g_dcs.erase(dc);
     ForgetDCWrapper(hDC);
     delete dc;
@@ -263,6 +267,7 @@ HGDIOBJ SelectObject(HDC hDC, HGDIOBJ hObject) {
     if (!dc || !object) return nullptr;
     if (object->kind == GdiObject::kBrush) return Exchange(dc->brush, static_cast<HBRUSH__*>(object));
     if (object->kind == GdiObject::kFont) return Exchange(dc->font, static_cast<HFONT__*>(object));
+    if (object->kind == GdiObject::kPen) return Exchange(dc->pen, static_cast<HPEN__*>(object));
     HBITMAP__* bm = static_cast<HBITMAP__*>(object);
     if (dc->kind != HDC__::kMemory) return nullptr;
     if (bm == dc->bitmap) return bm;
@@ -280,6 +285,7 @@ HGDIOBJ GetCurrentObject(HDC hDC, UINT uObjectType) {
     switch (uObjectType) {
         case OBJ_FONT: return static_cast<HGDIOBJ>(dc->font);
         case OBJ_BRUSH: return static_cast<HGDIOBJ>(dc->brush);
+        case OBJ_PEN: return static_cast<HGDIOBJ>(dc->pen);
         case OBJ_BITMAP: return dc->kind == HDC__::kMemory ? static_cast<HGDIOBJ>(dc->bitmap) : nullptr;
         default: return nullptr;
     }
@@ -289,6 +295,8 @@ HGDIOBJ GetStockObject(int nIndex) {
     switch (nIndex) {
         case WHITE_BRUSH:
         case BLACK_BRUSH: return static_cast<HGDIOBJ>(StockBrush(nIndex));
+        case WHITE_PEN:
+        case BLACK_PEN: return static_cast<HGDIOBJ>(StockPen(nIndex));
         case SYSTEM_FONT: return static_cast<HGDIOBJ>(StockFont());
         default: return nullptr;
     }

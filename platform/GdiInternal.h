@@ -7,9 +7,9 @@
 
 namespace platform {
 
-// Base of every GDI object a handle can name.  Pens join as a further kind.
+// Base of every GDI object a handle can name.
 struct GdiObject {
-    enum Kind { kBitmap, kBrush, kFont };
+    enum Kind { kBitmap, kBrush, kFont, kPen };
     explicit GdiObject(Kind k) : kind(k) {}
     virtual ~GdiObject() = default;
     Kind kind;
@@ -42,6 +42,14 @@ struct HFONT__ : platform::GdiObject {
     std::unique_ptr<platform::FontFaces> faces;
 };
 
+struct HPEN__ : platform::GdiObject {
+    HPEN__(int nStyle, int nWidth, COLORREF c) : GdiObject(kPen), style(nStyle), width(nWidth), colour(c) {}
+    int style;
+    int width;
+    COLORREF colour;
+    int nSelected = 0;
+};
+
 struct HDC__ {
     enum Kind { kSurface, kMemory, kScreen };
     Kind kind = kSurface;
@@ -54,7 +62,9 @@ struct HDC__ {
     COLORREF bkColour = RGB(255, 255, 255);
     int bkMode = OPAQUE;
     UINT textAlign = TA_LEFT | TA_TOP;
-    // Later: pen and raster operation.
+    HPEN pen = nullptr;                           // the selected pen (at first the black one)
+    int rop2 = R2_COPYPEN;
+    POINT position = {0, 0};                      // where the next LineTo starts
 };
 
 namespace platform {
@@ -65,6 +75,7 @@ GdiObject* LookupObject(HGDIOBJ hObject);
 HBITMAP__* LookupBitmap(HGDIOBJ hObject);
 HBRUSH__* LookupBrush(HGDIOBJ hObject);
 HFONT__* LookupFont(HGDIOBJ hObject);
+HPEN__* LookupPen(HGDIOBJ hObject);
 // Makes a new object's handle live (the registry owns it from then on) and returns the handle.
 HGDIOBJ RegisterObject(GdiObject* pObject);
 // Bitmaps are created and registered here; null if the size is not allowed.
@@ -74,12 +85,13 @@ HBITMAP__* NewBitmap(int nWidth, int nHeight, int nBitsPixel);
 HBITMAP StockBitmap();
 HFONT StockFont();
 HBRUSH StockBrush(int nIndex);
+HPEN StockPen(int nIndex);
 // Bits per pixel of bitmaps compatible with a DC.
 int CompatibleBitsPixel(const HDC__* dc);
 // The C++ object attached to a live handle, or else a temporary wrapper made by `make`, which
 // lives as long as the handle and never deletes it.
 CGdiObject* WrapperFor(HGDIOBJ hObject, CGdiObject* (*make)());
-// The wrapper of class T (CBitmap, CBrush, CFont) for a live handle of T's kind, or null.
+// The wrapper of class T (CBitmap, CBrush, CPen, CFont) for a live handle of T's kind, or null.
 template <class T>
 T* WrapperOf(HGDIOBJ hObject, bool bLive) {
     return bLive ? static_cast<T*>(WrapperFor(hObject, []() -> CGdiObject* { return new T; })) : nullptr;

@@ -8,6 +8,7 @@
 #include "cipher/Cipher.h"
 #include "cli/Options.h"
 #include "dib/Dib.h"
+#include "ipdib/IPDib.h"
 #include "platform/Rand.h"
 #include "tests/support/Cli.h"
 #include "tests/support/Images.h"
@@ -341,4 +342,60 @@ TEST(CliEdit, BadArgumentsExitTwoAndWriteNothing) {
     EXPECT_EQ(RgbPixels(png), RgbPixels(grey));
     // Flipping works at every depth.
     EXPECT_EQ(RunCli(dir, "edit " + dir.Path("f.bmp") + " " + dir.Path("o.bmp") + " --flip-vertical").status, 0);
+}
+
+TEST(CliEdit, PointOperationsAsTheImageProcessingImageDoesThem) {
+    TempDir dir;
+    CIPDib colour, grey, other;
+    MakePicture(colour, 21, 13, 24, 8);
+    MakePicture(grey, 16, 12, 8, 9);
+    MakePicture(other, 16, 12, 8, 10);
+    ASSERT_TRUE(colour.SaveBmp(dir.Path("c.bmp").c_str()));
+    ASSERT_TRUE(grey.SaveBmp(dir.Path("g.bmp").c_str()));
+    ASSERT_TRUE(other.SaveBmp(dir.Path("o.bmp").c_str()));
+    std::vector<BYTE> lut(256);
+    for (int v = 0; v < 256; ++v) lut[v] = BYTE(v / 2 + 64);
+    WriteFileBytes(dir.Path("half.lut"), lut);
+
+    // A second --gray moves the grey level the first one left, as on one image.
+    CliRun run = RunCli(dir, "edit " + dir.Path("c.bmp") + " " + dir.Path("out.bmp") +
+                                 " --seed 5 --gray 1 --flip-vertical --gray 6 --lut " + dir.Path("half.lut") +
+                                 " --stretch --equalize --to-8bit 3");
+    ASSERT_EQ(run.status, 0) << run.err;
+    crt::srand(5);
+    colour.ConvertToGray(1);
+    colour.FlipVertical();
+    colour.ConvertToGray(6);
+    colour.ApplyLut(lut.data());
+    colour.StretchContrast();
+    colour.EqualizeHist();
+    colour.ConvertTo8Bit(colour, 3);
+    CDib written;
+    ASSERT_TRUE(written.LoadBmp(dir.Path("out.bmp").c_str()));
+    ASSERT_EQ(written.m_nBitCount, 8);
+    EXPECT_EQ(RgbPixels(written), RgbPixels(colour));
+
+    run = RunCli(dir, "edit " + dir.Path("g.bmp") + " " + dir.Path("out.bmp") + " --abs-diff " + dir.Path("o.bmp") +
+                          " --crop 1,1,14,10 --binarize 40:strict");
+    ASSERT_EQ(run.status, 0) << run.err;
+    grey.AbsDiff(other);
+    CIPDib cut;
+    cut.CopyRect(grey, CRect(1, 1, 14, 10));
+    cut.Binarize(40, 1);
+    ASSERT_TRUE(written.LoadBmp(dir.Path("out.bmp").c_str()));
+    EXPECT_EQ(RgbPixels(written), RgbPixels(cut));
+
+    WriteFileBytes(dir.Path("short.lut"), std::vector<BYTE>(255));
+    const std::string g = "edit " + dir.Path("g.bmp") + " " + dir.Path("x.bmp") + " ";
+    const std::string c = "edit " + dir.Path("c.bmp") + " " + dir.Path("x.bmp") + " ";
+    for (const std::string& bad : {g + "--gray 8", g + "--gray=-1", c + "--to-8bit 7", g + "--to-8bit 0", c + "--binarize 5",
+                                   g + "--binarize 256", g + "--binarize 5:loose", g + "--lut " + dir.Path("short.lut"), g + "--lut /dev/zero",
+                                   g + "--abs-diff " + dir.Path("c.bmp"), c + "--abs-diff " + dir.Path("c.bmp"),
+                                   g + "--crop 0,0,9,9 --abs-diff " + dir.Path("o.bmp")}) {
+        CliRun r = RunCli(dir, bad);
+        EXPECT_EQ(r.status, 2) << bad << ": " << r.err;
+        EXPECT_TRUE(OneLine(r.err)) << bad << ": " << r.err;
+    }
+    EXPECT_EQ(RunCli(dir, g + "--lut " + dir.Path("none.lut")).status, 1);
+    EXPECT_FALSE(FileExists(dir.Path("x.bmp")));
 }
