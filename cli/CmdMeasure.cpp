@@ -2,6 +2,7 @@
 // JSON object on standard output, each under its option's name.  The measures are one table
 // (kMeasures): another measure is another row.
 #include <charconv>
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -137,6 +138,47 @@ Json Polarity(Measure& m) {
     return {{"light_background", nResult == 1}};
 }
 
+// Picture rows, top first, of an array in the library's storage order (bottom row first).
+Json PictureRows(const std::vector<double>& values, int nWidth, int nHeight) {
+    Json rows = Json::array();
+    for (int y = 0; y < nHeight; ++y) {
+        auto row = values.begin() + std::ptrdiff_t(nHeight - 1 - y) * nWidth;
+        rows.push_back(std::vector<double>(row, row + nWidth));
+    }
+    return rows;
+}
+
+// Windows and accumulators are kept to sizes whose work and output stay within reason.
+constexpr int kMaxWindowSide = 63;
+constexpr int kMaxHoughBins = 4096;
+
+Json LocalStats(Measure& m) {
+    m.Needs(true, false);
+    std::vector<int> n = m.Numbers(m.value, 2, "A,B");
+    if (n[0] % 2 == 0 || n[1] % 2 == 0 || n[0] > kMaxWindowSide || n[1] > kMaxWindowSide)
+        m.Bad("the window's sides are odd, 1 to " + std::to_string(kMaxWindowSide));
+    const size_t nCount = size_t(m.image.m_nWidth) * size_t(m.image.m_nHeight);
+    std::vector<double> mean(nCount), deviation(nCount);
+    m.image.LocalMeanStd(n[0], n[1], mean.data(), deviation.data());
+    if (m.image.m_nError) throw Failed{m.image.m_nError};
+    return {{"a", n[0]},
+            {"b", n[1]},
+            {"mean", PictureRows(mean, m.image.m_nWidth, m.image.m_nHeight)},
+            {"std", PictureRows(deviation, m.image.m_nWidth, m.image.m_nHeight)}};
+}
+
+Json Hough(Measure& m) {
+    m.Needs(true, false);
+    std::vector<int> n = m.Numbers(m.value, 2, "NRHO,NTHETA");
+    if (n[0] < 1 || n[1] < 1 || n[0] > kMaxHoughBins || n[1] > kMaxHoughBins)
+        m.Bad("the bins and angle steps are 1 to " + std::to_string(kMaxHoughBins));
+    std::vector<int> acc(size_t(n[0]) * size_t(n[1]));
+    m.image.HoughLines(acc.data(), n[0], n[1], 0);
+    Json rows = Json::array();
+    for (int k = 0; k < n[1]; ++k) rows.push_back(std::vector<int>(acc.begin() + std::ptrdiff_t(k) * n[0], acc.begin() + std::ptrdiff_t(k + 1) * n[0]));
+    return {{"rho", n[0]}, {"theta", n[1]}, {"acc", rows}};
+}
+
 struct MeasureRow {
     const char* name;
     const char* form;  // the value's form; empty for a flag
@@ -154,6 +196,12 @@ const MeasureRow kMeasures[] = {
     {"--region-mode", "L,T,R,B", "the most frequent level (the lowest on a tie) in the rectangle,\nright and bottom included (8-bit)", RegionMode},
     {"--threshold", "", "the level halfway between the two peaks of the grey histogram\n(8-bit), null when there is no second peak", Threshold},
     {"--polarity", "", "whether an 8-bit image shows a light background", Polarity},
+    {"--local-stats", "A,B",
+     "mean and sample standard deviation of every pixel's A x B window\n(8-bit, odd sides up to 63), picture rows top first",
+     LocalStats},
+    {"--hough", "NRHO,NTHETA",
+     "the line accumulator of the white pixels of an 8-bit image: NTHETA\nangle steps of NRHO distance bins (each 1 to 4096)",
+     Hough},
 };
 
 const MeasureRow* Find(const std::string& name) {
@@ -222,4 +270,4 @@ private:
 
 }  // namespace
 
-MORO_CLI_COMMAND(CMeasure, "measure", "histograms, profiles, projections, thresholds and polarity of an image, as JSON");
+MORO_CLI_COMMAND(CMeasure, "measure", "histograms, profiles, thresholds, local statistics and line counts of an image, as JSON");

@@ -63,7 +63,8 @@ TEST(CmdMeasure, BadArgumentsExitTwoAndPrintNothing) {
           g + "--profile row:10", g + "--profile column:20", g + "--profile diagonal:1", g + "--profile row:-1",
           g + "--profile row:", g + "--projection diagonal", g + "--region-mode 0,0,20,9", g + "--region-mode 5,0,4,9",
           g + "--region-mode=-1,0,3,3", g + "--region-mode 0,0,3", g + "--region-mode 0,0,3,99999999999",
-          g + "--color-hist", c + "--region-mode 0,0,1,1", c + "--threshold", c + "--polarity", g + "--seed x --gray-hist"}) {
+          g + "--color-hist", c + "--region-mode 0,0,1,1", c + "--threshold", c + "--polarity", g + "--seed x --gray-hist", g + "--local-stats 2,3", g + "--local-stats 65,3", g + "--local-stats 3",
+          c + "--local-stats 3,3", g + "--hough 0,10", g + "--hough 10,4097", c + "--hough 10,10"}) {
         CliRun run = RunCli(dir, bad);
         EXPECT_EQ(run.status, 2) << bad << ": " << run.err;
         EXPECT_TRUE(OneLine(run.err)) << bad << ": " << run.err;
@@ -72,4 +73,29 @@ TEST(CmdMeasure, BadArgumentsExitTwoAndPrintNothing) {
     CliRun missing = RunCli(dir, "measure " + dir.Path("none.bmp") + " --gray-hist");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "");
+}
+
+TEST(CmdMeasure, LocalStatisticsAndLineCountsInPictureRows) {
+    TempDir dir;
+    CIPDib grey;
+    MakePicture(grey, 13, 9, 8, 4);
+    ASSERT_TRUE(grey.SaveBmp(dir.Path("g.bmp").c_str()));
+    CliRun run = RunCli(dir, "measure " + dir.Path("g.bmp") + " --local-stats 5,3 --hough 16,12");
+    ASSERT_EQ(run.status, 0) << run.err;
+    nlohmann::json j = nlohmann::json::parse(run.out);
+
+    std::vector<double> mean(13 * 9), deviation(13 * 9);
+    grey.LocalMeanStd(5, 3, mean.data(), deviation.data());
+    ASSERT_EQ(j["local-stats"]["mean"].size(), 9u);
+    for (int y = 0; y < 9; ++y)  // picture row y is stored row 8 - y
+        for (int x = 0; x < 13; ++x) {
+            EXPECT_EQ(j["local-stats"]["mean"][y][x].get<double>(), mean[(8 - y) * 13 + x]);
+            EXPECT_EQ(j["local-stats"]["std"][y][x].get<double>(), deviation[(8 - y) * 13 + x]);
+        }
+
+    std::vector<int> acc(16 * 12);
+    grey.HoughLines(acc.data(), 16, 12, 0);
+    ASSERT_EQ(j["hough"]["acc"].size(), 12u);
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(j["hough"]["acc"][k], nlohmann::json(std::vector<int>(acc.begin() + k * 16, acc.begin() + (k + 1) * 16)));
 }
