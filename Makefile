@@ -28,9 +28,12 @@ run:
 	@cmake --build $(BUILD) -j $(JOBS) --target moro
 	@scripts/run-moro $(BUILD)
 
+# The test build carries no debug information (a third of the compile time of some sources); the
+# code is optimised as in the ordinary build.
 test: deps
 	@rm -rf $(BUILD)
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+	  -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) test-sanitize
