@@ -26,14 +26,14 @@ TEST(CmdMeasure, PrintsWhatTheLibraryMeasuresInTheOrderGiven) {
     crt::srand(9);
     std::vector<BYTE> profile(23);
     colour.GetLineProfile(1, 3, profile.data());
-    EXPECT_EQ(j["profile"]["values"], nlohmann::json(std::vector<int>(profile.begin(), profile.end())));
+    EXPECT_EQ(j["profile"]["values"], nlohmann::ordered_json(std::vector<int>(profile.begin(), profile.end())));
     EXPECT_EQ(j["profile"]["column"], 3);
     colour.CalcGrayHist();
-    EXPECT_EQ(j["gray-hist"]["hist"], nlohmann::json(std::vector<double>(colour.m_dHist, colour.m_dHist + 256)));
+    EXPECT_EQ(j["gray-hist"]["hist"], nlohmann::ordered_json(std::vector<double>(colour.m_dHist, colour.m_dHist + 256)));
     EXPECT_EQ(j["gray-hist"]["peak"], colour.m_nHistPeak);
     std::vector<double> rows(23);
     colour.GetProjection(1, rows.data());
-    EXPECT_EQ(j["projection"]["values"], nlohmann::json(rows));
+    EXPECT_EQ(j["projection"]["values"], nlohmann::ordered_json(rows));
     colour.CalcColorHist();
     EXPECT_EQ(j["color-hist"]["red"]["max"], colour.m_dColorHistMax[2]);
 
@@ -44,7 +44,7 @@ TEST(CmdMeasure, PrintsWhatTheLibraryMeasuresInTheOrderGiven) {
     EXPECT_EQ(j["region-mode"]["level"], grey.GetRegionMode(3, 25, 12, 29));
     grey.CalcGrayHist();
     int nThreshold = grey.FindBimodalThreshold(grey.m_dHist, 20);
-    EXPECT_EQ(j["threshold"]["threshold"], nThreshold < 0 ? nlohmann::json(nullptr) : nlohmann::json(nThreshold));
+    EXPECT_EQ(j["threshold"]["threshold"], nThreshold < 0 ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(nThreshold));
     EXPECT_EQ(j["threshold"]["peak2"], grey.m_nPeak2);
     crt::srand(2);
     EXPECT_EQ(j["polarity"]["light_background"], grey.IsLightBackground() == 1);
