@@ -161,14 +161,14 @@ void ForEachSeedImage(const std::function<void(CDib& dib, const std::string& ste
         {13, 9, 24, "rgb-13x9"},   {33, 3, 1, "mono-33x3"},   {10, 5, 4, "nibble-10x5"},
         {64, 24, 8, "flat-64x24"},
     };
-    for (const auto& spec : kImages) {
+    for (const auto& image : kImages) {
         CDib dib;
-        MORO_FUZZ_CHECK(dib.Create(spec.w, spec.h, spec.bits, nullptr, 128));
+        MORO_FUZZ_CHECK(dib.Create(image.w, image.h, image.bits, nullptr, 128));
         // Smooth with some edges, so that coding has something to do; the flat one stays flat.
-        if (std::strncmp(spec.stem, "flat", 4) != 0)
+        if (std::strncmp(image.stem, "flat", 4) != 0)
             for (int r = 0; r < dib.m_nHeight; ++r)
                 for (int i = 0; i < dib.m_nRowBytes; ++i) dib.StoredRow(r)[i] = BYTE(i * 13 + r * 7 + (i * r) % 17);
-        use(dib, spec.stem);
+        use(dib, image.stem);
     }
 }
 
