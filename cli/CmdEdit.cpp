@@ -24,14 +24,6 @@ constexpr long long kMaxNumber = 1000000;
 constexpr long long kMaxPixels = 1LL << 26;
 constexpr long long kMaxFontHeight = 4096;
 
-// An argument that does not fit the image: its message is the one line of exit status 2.
-struct BadValue {
-    std::string message;
-};
-// The library failed with this code on the image it worked on.
-struct Failed {
-    int nError;
-};
 // Already explained on standard error (a file that cannot be loaded); exit status 1.
 struct Explained {};
 
@@ -41,11 +33,11 @@ struct Edit {
     std::string option;
     std::string value;
 
-    [[noreturn]] void Bad(const std::string& what) const { throw BadValue{option + " " + value + ": " + what}; }
+    [[noreturn]] void Bad(const std::string& what) const { throw cli::BadValue{option + " " + value + ": " + what}; }
     std::string Size() const { return std::to_string(image->m_nWidth) + " x " + std::to_string(image->m_nHeight); }
     // Makes the result of an operation that built a new image the image being edited.
     void Take(std::unique_ptr<CDib> result) {
-        if (!result->IsValid()) throw Failed{result->m_nError};
+        if (!result->IsValid()) throw cli::LibraryFailed{result->m_nError};
         image = std::move(result);
     }
 };
@@ -567,10 +559,10 @@ public:
                     e.Bad("works on 8 and 24-bit images; this one is " + std::to_string(nBits) + "-bit");
                 e.image->m_nError = 0;
                 op->apply(e);
-                if (e.image->m_nError) throw Failed{e.image->m_nError};
-            } catch (const BadValue& bad) {
+                if (e.image->m_nError) throw cli::LibraryFailed{e.image->m_nError};
+            } catch (const cli::BadValue& bad) {
                 return cli::UsageError(app, bad.message);
-            } catch (const Failed& failed) {
+            } catch (const cli::LibraryFailed& failed) {
                 std::fprintf(stderr, "moro-cli: %s failed: the image %s\n", op->name, cli::ErrorText(failed.nError));
                 return cli::kExitFailed;
             } catch (const Explained&) {

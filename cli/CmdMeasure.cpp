@@ -20,14 +20,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// An argument that does not fit the image: its message is the one line of exit status 2.
-struct BadValue {
-    std::string message;
-};
-// The library failed with this code; exit status 1.
-struct Failed {
-    int nError;
-};
 
 // The image being measured and the measure at hand.
 struct Measure {
@@ -37,7 +29,7 @@ struct Measure {
     int nMinDistance;
 
     [[noreturn]] void Bad(const std::string& what) const {
-        throw BadValue{option + (value.empty() ? "" : " " + value) + ": " + what};
+        throw cli::BadValue{option + (value.empty() ? "" : " " + value) + ": " + what};
     }
     // Refuses an image of a depth the measure does not work on.
     void Needs(bool b8, bool b24) const {
@@ -134,7 +126,7 @@ Json Threshold(Measure& m) {
 Json Polarity(Measure& m) {
     m.Needs(true, false);
     int nResult = m.image.IsLightBackground();
-    if (nResult < 0) throw Failed{m.image.m_nError};
+    if (nResult < 0) throw cli::LibraryFailed{m.image.m_nError};
     return {{"light_background", nResult == 1}};
 }
 
@@ -160,7 +152,7 @@ Json LocalStats(Measure& m) {
     const size_t nCount = size_t(m.image.m_nWidth) * size_t(m.image.m_nHeight);
     std::vector<double> mean(nCount), deviation(nCount);
     m.image.LocalMeanStd(n[0], n[1], mean.data(), deviation.data());
-    if (m.image.m_nError) throw Failed{m.image.m_nError};
+    if (m.image.m_nError) throw cli::LibraryFailed{m.image.m_nError};
     return {{"a", n[0]},
             {"b", n[1]},
             {"mean", PictureRows(mean, m.image.m_nWidth, m.image.m_nHeight)},
@@ -204,7 +196,7 @@ const MeasureRow kMeasures[] = {
      Hough},
 };
 
-const MeasureRow* Find(const std::string& name) {
+const MeasureRow* FindMeasure(const std::string& name) {
     for (const MeasureRow& row : kMeasures)
         if (name == row.name) return &row;
     return nullptr;
@@ -235,7 +227,7 @@ public:
         std::vector<const MeasureRow*> rows;
         std::vector<std::string> values;
         for (const auto& [option, value] : cli::OptionsInOrder(app))
-            if (const MeasureRow* row = Find(option->get_name())) {
+            if (const MeasureRow* row = FindMeasure(option->get_name())) {
                 if (app.count(row->name) > 1) return cli::UsageError(app, std::string(row->name) + " is given more than once");
                 rows.push_back(row);
                 values.push_back(value);
@@ -252,9 +244,9 @@ public:
             try {
                 image.m_nError = 0;
                 out[rows[i]->name + 2] = rows[i]->measure(m);
-            } catch (const BadValue& bad) {
+            } catch (const cli::BadValue& bad) {
                 return cli::UsageError(app, bad.message);
-            } catch (const Failed& failed) {
+            } catch (const cli::LibraryFailed& failed) {
                 std::fprintf(stderr, "moro-cli: %s failed: the image %s\n", rows[i]->name, cli::ErrorText(failed.nError));
                 return cli::kExitFailed;
             }

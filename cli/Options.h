@@ -33,4 +33,14 @@ std::vector<std::string> SplitCommas(const std::string& text);
 // way take MultiOptionPolicy::TakeAll and no delimiter.
 std::vector<std::pair<const CLI::Option*, std::string>> OptionsInOrder(const CLI::App& app);
 
+// Thrown by commands that apply their options one after the other (edit, measure) and caught in
+// their Run: an argument that does not fit the image (its message is the one line of exit status
+// 2), and a library failure with its code (exit status 1).
+struct BadValue {
+    std::string message;
+};
+struct LibraryFailed {
+    int nError;
+};
+
 }  // namespace cli

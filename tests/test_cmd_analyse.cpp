@@ -10,12 +10,12 @@
 
 #include "dib/Dib.h"
 #include "tests/support/Cli.h"
+#include "tests/support/Images.h"
 
 using namespace moro_test;
 
 namespace {
 
-std::string Foreign(const char* name) { return std::string(MORO_TESTDATA) + "/bmpsuite/g/" + name; }
 
 nlohmann::json ReadJson(const std::string& path) {
     std::ifstream in(path);
@@ -34,7 +34,7 @@ nlohmann::json Untimed(nlohmann::json j) {
 
 TEST(CmdAnalyse, ReportFolderWithReadableFigures) {
     TempDir dir;
-    const std::string image = Foreign("rgb24.bmp");
+    const std::string image = SuiteFile("rgb24.bmp");
     CliRun run = RunCli(dir, "analyse " + image + " --seed 12 --steps stream,subst --report " + dir.Path("out"));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("chi-square of the histogram"), std::string::npos);
@@ -65,7 +65,7 @@ TEST(CmdAnalyse, ReportFolderWithReadableFigures) {
 
 TEST(CmdAnalyse, KeyFileGivesTheSeedsFigures) {
     TempDir dir;
-    const std::string image = Foreign("pal8.bmp");
+    const std::string image = SuiteFile("pal8.bmp");
     ASSERT_EQ(RunCli(dir, "encrypt " + image + " " + dir.Path("c.bmp") + " --seed 8 --steps frame --key-out " +
                               dir.Path("k.json")).status, 0);
     CliRun bySeed = RunCli(dir, "analyse " + image + " --seed 8 --steps frame --json");
@@ -77,10 +77,10 @@ TEST(CmdAnalyse, KeyFileGivesTheSeedsFigures) {
 
 TEST(CmdAnalyse, RefusesBadArguments) {
     TempDir dir;
-    const std::string image = Foreign("pal8.bmp");
+    const std::string image = SuiteFile("pal8.bmp");
     for (const char* alpha : {"0", "1", "1.5", "abc", "0.05x", "-0.1"}) ExpectUsageError(dir, "analyse " + image + " --alpha " + alpha);
     ExpectUsageError(dir, "analyse " + image + " --steps stream,rot13");
-    ExpectUsageError(dir, "analyse " + Foreign("pal4.bmp") + " --seed 1");
+    ExpectUsageError(dir, "analyse " + SuiteFile("pal4.bmp") + " --seed 1");
     CliRun missing = RunCli(dir, "analyse " + dir.Path("none.bmp") + " --report " + dir.Path("out"));
     EXPECT_EQ(missing.status, 1);
     CliRun unwritable = RunCli(dir, "analyse " + image + " --seed 1 --report /proc/moro-report");
@@ -90,9 +90,9 @@ TEST(CmdAnalyse, RefusesBadArguments) {
 TEST(CmdAnalyse, BatchLinesAgreeWithSingleAnalyses) {
     TempDir dir;
     ASSERT_EQ(std::system(("mkdir " + dir.Path("imgs")).c_str()), 0);
-    ASSERT_EQ(RunCli(dir, "convert " + Foreign("pal8.bmp") + " " + dir.Path("imgs/a.bmp")).status, 0);
-    ASSERT_EQ(RunCli(dir, "convert " + Foreign("rgb24.bmp") + " " + dir.Path("imgs/b.png")).status, 0);
-    CliRun run = RunCli(dir, "analyse --batch " + dir.Path("imgs") + " " + Foreign("pal4.bmp") + " --seeds 3-4 --steps frame --csv " +
+    ASSERT_EQ(RunCli(dir, "convert " + SuiteFile("pal8.bmp") + " " + dir.Path("imgs/a.bmp")).status, 0);
+    ASSERT_EQ(RunCli(dir, "convert " + SuiteFile("rgb24.bmp") + " " + dir.Path("imgs/b.png")).status, 0);
+    CliRun run = RunCli(dir, "analyse --batch " + dir.Path("imgs") + " " + SuiteFile("pal4.bmp") + " --seeds 3-4 --steps frame --csv " +
                                  dir.Path("out.csv"));
     EXPECT_EQ(run.status, 1);  // pal4.bmp has 4 bits: skipped, said so, the rest analysed
     EXPECT_NE(run.err.find("pal4.bmp' skipped"), std::string::npos) << run.err;

@@ -7,6 +7,7 @@
 
 #include "dib/Dib.h"
 #include "tests/support/Cli.h"
+#include "tests/support/Images.h"
 #include "tests/support/Keys.h"
 
 using namespace moro_test;
@@ -22,14 +23,6 @@ std::vector<BYTE> WritePlain(const TempDir& dir, const std::string& name, int w,
     for (size_t i = 0; i < size_t(dib.m_nHeight) * size_t(dib.m_nRowBytes); ++i) dib.m_lpBits[i] = BYTE(rng.Next());
     EXPECT_TRUE(dib.SaveBmp(dir.Path(name).c_str()));
     return ReadFileBytes(dir.Path(name));
-}
-
-// The pixel rows of an image file, as the library reads them.
-std::vector<BYTE> Rows(const std::string& path) {
-    CDib dib;
-    EXPECT_TRUE(dib.LoadFile(path.c_str(), 0)) << path;
-    if (!dib.m_lpBits) return {};
-    return std::vector<BYTE>(dib.m_lpBits, dib.m_lpBits + size_t(dib.m_nHeight) * size_t(dib.m_nRowBytes));
 }
 
 std::string KeyText(const TempDir& dir, const std::string& name) {
@@ -69,10 +62,10 @@ TEST(CmdDecrypt, FilesOfOtherProgramsComeBackRowForRow) {
         CliRun enc = RunCli(dir, "encrypt " + in + " " + dir.Path("e.bmp") + " --seed 3 --steps frame,stream,subst,frame-stream --key-out " +
                                      dir.Path("k.json"));
         ASSERT_EQ(enc.status, 0) << name << ": " << enc.err;
-        EXPECT_NE(Rows(dir.Path("e.bmp")), Rows(in)) << name;
+        EXPECT_NE(FileRows(dir.Path("e.bmp")), FileRows(in)) << name;
         CliRun dec = RunCli(dir, "decrypt " + dir.Path("e.bmp") + " " + dir.Path("d.bmp") + " --key " + dir.Path("k.json"));
         ASSERT_EQ(dec.status, 0) << name << ": " << dec.err;
-        EXPECT_EQ(Rows(dir.Path("d.bmp")), Rows(in)) << name;
+        EXPECT_EQ(FileRows(dir.Path("d.bmp")), FileRows(in)) << name;
     }
 }
 

@@ -40,9 +40,10 @@ TEST(WaveBanks, TheTableInLookupOrder) {
         EXPECT_NEAR(lo, std::sqrt(2.0), 0.0004);
         EXPECT_NEAR(hi, 0.0, 0.0004);
         // An orthogonal bank's high-pass filter is the alternating-sign reversal of its low-pass.
-        if (std::string(kNames[i]).rfind("bior", 0) != 0)
+        if (std::string(kNames[i]).rfind("bior", 0) != 0) {
             for (int j = 0; j < bank->nLength; ++j)
                 EXPECT_EQ(bank->lpHiD[j], (j % 2 ? 1 : -1) * bank->lpLoD[bank->nLength - 1 - j]);
+        }
     }
     // A few values straight from the table.
     EXPECT_EQ(ipdib::WaveBankAt(7)->lpLoD[9], 0.0005);     // db8

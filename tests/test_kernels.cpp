@@ -22,7 +22,7 @@ using moro_test::StressKey;
 using moro_test::TestRng;
 
 // A seeded key with its S-box built, as after a first encryption.
-KeyState SeededKey(unsigned seed) {
+KeyState SeededKeyWithSBox(unsigned seed) {
     KeyState key = moro_test::SeededKey(seed);
     BuildSBox(key.states, key.sbox);
     return key;
@@ -116,7 +116,7 @@ TEST_P(FastCipher, EachOperationOverKeysAndSizes) {
         for (const Size& s : kSizes) {
             for (int op = OP_STREAM; op <= OP_FRAME_WHOLE; ++op) {
                 bool stress = seed % 2 == 0;
-                KeyState key = stress ? StressKey(seed) : SeededKey(seed);
+                KeyState key = stress ? StressKey(seed) : SeededKeyWithSBox(seed);
                 Twin twin(key, s.width, s.height, s.bits, seed * 31 + op);
                 twin.Run(Op(op), Describe(stress ? "stress" : "seeded", seed, s.width, s.height, s.bits));
                 if (HasFatalFailure()) return;
@@ -129,7 +129,7 @@ TEST_P(FastCipher, RandomSequencesOfOperations) {
     for (unsigned seed = 100; seed < 116; ++seed) {
         TestRng rng(seed);
         const Size& s = kSizes[rng.Below(std::size(kSizes))];
-        KeyState key = seed % 2 ? StressKey(seed) : SeededKey(seed);
+        KeyState key = seed % 2 ? StressKey(seed) : SeededKeyWithSBox(seed);
         Twin twin(key, s.width, s.height, s.bits, seed);
         for (int step = 0; step < 12; ++step) {
             Op op = Op(rng.Below(4));
@@ -151,7 +151,7 @@ TEST_P(FastCipher, NoImageChangesOnlyTheKeyAsTheLiteralFormDoes) {
 TEST_P(FastCipher, CountersWrapInsideAFrame) {
     // Every lane wraps within the first two blocks; period 1 lanes are perturbed at every step,
     // others just after the wrap and again a period later.
-    KeyState key = SeededKey(21);
+    KeyState key = SeededKeyWithSBox(21);
     for (int i = 0; i < 256; ++i) {
         key.counters[i] = WORD(65535 - i % 2);
         key.periods[i] = WORD(i % 5 == 0 ? 1 : i % 3 == 0 ? 256 : 1 + i % 17);
@@ -190,12 +190,12 @@ TEST_P(FastCipher, LargeImagesEachOperationOnce) {
     // 1024 x 1024 x 24 bits is larger than every cache level below the last; the 4096 x 4096
     // frame pass is 98304 blocks, so each lane's counter wraps inside it even from 0.
     {
-        Twin twin(SeededKey(33), 1024, 1024, 24, 3);
+        Twin twin(SeededKeyWithSBox(33), 1024, 1024, 24, 3);
         for (int op = OP_STREAM; op <= OP_FRAME_WHOLE; ++op) twin.Run(Op(op), "1024 x 1024 x 24");
     }
     if (GetParam() == GetBestCipherIsa()) {
         // Half the lanes start just before a wrap and so wrap twice; long periods too.
-        KeyState key = SeededKey(34);
+        KeyState key = SeededKeyWithSBox(34);
         for (int i = 0; i < 256; i += 2) key.counters[i] = WORD(65535 - i);
         key.periods[7] = 4000;
         key.periods[9] = 65535;
@@ -267,7 +267,7 @@ GeneratorKind Classify(const KeyState& key) {
 TEST_P(FastCipher, ModeOneForEveryKindOfIndexGenerator) {
     int found[3] = {};
     for (unsigned seed = 1; seed < 400 && (found[0] < 2 || found[1] < 2 || found[2] < 2); ++seed) {
-        KeyState key = SeededKey(seed);
+        KeyState key = SeededKeyWithSBox(seed);
         GeneratorKind kind = Classify(key);
         if (found[kind] >= 2) continue;
         ++found[kind];
@@ -293,7 +293,7 @@ TEST_P(FastCipher, ModeOneWithConstantAndShortCycles) {
     } cases[] = {{1234, 0, 40000, 30000}, {77, 0, 5, 0}, {0, 12345, 0, 9}, {65535, 65535, 100, 100},
                  {300, 1, 65535, 1}, {30000, 30000, 2, 65535}, {9, 65535, 65535, 65535}};
     for (const Case& c : cases) {
-        KeyState key = SeededKey(c.x0 + c.p0);
+        KeyState key = SeededKeyWithSBox(c.x0 + c.p0);
         key.x0 = c.x0;
         key.p0 = c.p0;
         key.states[0] = c.state0;

@@ -1,11 +1,9 @@
-// Test support: moro-cli run as a user runs it.  Only the suites listed in CLI_SUITES know where
-// the program is (MORO_CLI), so this is for them alone.
+// Test support: moro-cli run as a user runs it.  The suites that use it (test_cli, test_cmd_*) are
+// the ones built after the program.
 #pragma once
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 #include "tests/support/Recorder.h"
 
@@ -17,21 +15,8 @@ struct CliRun {
     std::string err;  // standard error
 };
 
-inline CliRun RunCli(const TempDir& dir, const std::string& args) {
-    std::string errPath = dir.Path("stderr.txt");
-    std::string command = std::string(MORO_CLI) + " " + args + " 2>" + errPath + " </dev/null";
-    CliRun run{-1, "", ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::vector<BYTE> err = ReadFileBytes(errPath);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
+// Runs moro-cli with ARGS (a shell command line), standard error captured in DIR.
+CliRun RunCli(const TempDir& dir, const std::string& args);
 
 // Argument errors are one line on standard error, so a script's log stays readable.
 inline bool OneLine(const std::string& text) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ipdib/IPDib.h"
+#include "tests/support/IPDibImages.h"
 
 namespace moro_test {
 
@@ -55,9 +56,5 @@ inline std::vector<BYTE> Pixels(const CDib& dib) {
     return std::vector<BYTE>(dib.m_lpBits, dib.m_lpBits + size_t(dib.m_nRowBytes) * size_t(dib.m_nHeight));
 }
 
-// Bit-for-bit equality of two arrays of doubles (NaNs and signed zeros included).
-inline bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
-}
 
 }  // namespace moro_test

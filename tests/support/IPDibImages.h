@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "dib/Dib.h"
@@ -36,12 +37,18 @@ inline Bgr PixelAt(const CDib& dib, int x, int r) {
     return {p[0], p[1], p[2]};
 }
 
-// Random draws made since the generator stood at `before` (-1 if more than a million).
-inline int DrawsSince(uint32_t before) {
+// Random draws made since the generator stood at `before` (-1 if more than nMax).
+inline int DrawsSince(uint32_t before, int nMax = 1 << 20) {
     uint32_t state = before, now = crt::GetRandState();
-    for (int n = 0; n <= 1000000; ++n, state = state * 214013u + 2531011u)
+    for (int n = 0; n <= nMax; ++n, state = state * 214013u + 2531011u)
         if (state == now) return n;
     return -1;
+}
+
+// Whether two arrays of doubles hold the same bits (NaNs compare by their bits; -0 differs from +0).
+inline bool SameBits(const double* a, const double* b, size_t n) { return std::memcmp(a, b, n * sizeof(double)) == 0; }
+inline bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && SameBits(a.data(), b.data(), a.size());
 }
 
 }  // namespace moro_test

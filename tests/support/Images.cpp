@@ -68,6 +68,20 @@ void MakeWorkedImage(CDib& dib) {
     for (int r = 0; r < 2; ++r) std::memcpy(dib.StoredRow(r), rows[r], 2);
 }
 
+COLORREF PixelColour(const CDib& dib, int x, int y) {
+    const BYTE* p = dib.PictureRow(y) + 3 * x;
+    return RGB(p[2], p[1], p[0]);
+}
+
+std::vector<BYTE> FileRows(const std::string& path) {
+    CDib dib;
+    EXPECT_TRUE(dib.LoadFile(path.c_str(), 0)) << path;
+    if (!dib.m_lpBits) return {};
+    return std::vector<BYTE>(dib.m_lpBits, dib.m_lpBits + size_t(dib.m_nHeight) * size_t(dib.m_nRowBytes));
+}
+
+std::string SuiteFile(const char* name) { return std::string(MORO_TESTDATA) + "/bmpsuite/g/" + name; }
+
 std::vector<BYTE> RgbPixels(const CDib& dib) {
     std::vector<BYTE> rgb;
     if (!dib.m_lpBuf) return rgb;

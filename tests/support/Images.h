@@ -35,5 +35,12 @@ void MakeWorkedImage(CDib& dib);
 // Pixels as R, G, B bytes, rows top-down; palette indices beyond the palette are black.
 std::vector<BYTE> RgbPixels(const CDib& dib);
 uint32_t Crc32(const std::vector<BYTE>& bytes);
+// The colour of pixel (x, y) of a 24-bit image, y counted from the top.
+COLORREF PixelColour(const CDib& dib, int x, int y);
+// The stored pixel rows of an image file, as the library reads it (empty, and a failed
+// expectation, when it cannot be read).
+std::vector<BYTE> FileRows(const std::string& path);
+// A file of the BMP suite in the shared test data (bmpsuite/g/NAME).
+std::string SuiteFile(const char* name);
 
 }  // namespace moro_test

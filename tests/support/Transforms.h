@@ -12,6 +12,7 @@
 #include "ipdib/IPDib.h"
 #include "ipdib/TransformInternal.h"
 #include "platform/Rand.h"
+#include "tests/support/IPDibImages.h"
 
 namespace moro_test {
 
@@ -21,22 +22,6 @@ inline void RandomGrey(CIPDib& dib, int w, int h, unsigned seed) {
     std::mt19937 rng(seed);
     for (int r = 0; r < h; ++r)
         for (int c = 0; c < w; ++c) dib.StoredRow(r)[c] = BYTE(rng());
-}
-
-// Whether two arrays of doubles hold the same bits (a -0 differs from a +0).
-inline bool SameBits(const double* a, const double* b, size_t n) { return std::memcmp(a, b, n * sizeof(double)) == 0; }
-inline bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() && SameBits(a.data(), b.data(), a.size());
-}
-
-// How many draws take the generator from state `before` to its present state (-1 beyond nMax).
-inline int DrawsSince(uint32_t before, int nMax = 1 << 20) {
-    uint32_t now = crt::GetRandState();
-    for (int n = 0; n <= nMax; ++n) {
-        if (before == now) return n;
-        before = before * 214013u + 2531011u;
-    }
-    return -1;
 }
 
 // Runs the test body once with each kernel form the processor has.
