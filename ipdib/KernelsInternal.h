@@ -87,7 +87,9 @@ __attribute__((always_inline)) inline void Butterfly(Vec& xr, Vec& xi, Vec& yr, 
 
 // Two stages at once (half and half / 2, twiddle steps 1 << shift and 2 << shift) on samples
 // [from, to): each sample goes through the same two butterflies as stage by stage, without
-// being stored in between.
+// being stored in between.  With bImZero the imaginary parts are not read but taken as the +0
+// they would hold (a real signal's first stages), and only written.
+template <bool bImZero>
 __attribute__((always_inline)) inline void FftStagePair(double* re, double* im, int from, int to, int half, int shift,
                                                         const double* c, const double* w) {
     constexpr int L = ipdib::kLanes;
@@ -100,10 +102,10 @@ __attribute__((always_inline)) inline void FftStagePair(double* re, double* im, 
             const size_t a = size_t(g + k) * L, b = a + size_t(quarter) * L, cc = a + size_t(half) * L,
                          d = cc + size_t(quarter) * L;
             for (int part = 0; part < L; part += kVec) {
-                Vec ar = LoadVec(re + a + part), ai = LoadVec(im + a + part);
-                Vec br = LoadVec(re + b + part), bi = LoadVec(im + b + part);
-                Vec cr = LoadVec(re + cc + part), ci = LoadVec(im + cc + part);
-                Vec dr = LoadVec(re + d + part), di = LoadVec(im + d + part);
+                Vec ar = LoadVec(re + a + part), ai = bImZero ? SplatVec(0.0) : LoadVec(im + a + part);
+                Vec br = LoadVec(re + b + part), bi = bImZero ? SplatVec(0.0) : LoadVec(im + b + part);
+                Vec cr = LoadVec(re + cc + part), ci = bImZero ? SplatVec(0.0) : LoadVec(im + cc + part);
+                Vec dr = LoadVec(re + d + part), di = bImZero ? SplatVec(0.0) : LoadVec(im + d + part);
                 Butterfly(ar, ai, cr, ci, c1, w1);
                 Butterfly(br, bi, dr, di, c2, w2);
                 Butterfly(ar, ai, br, bi, c3, w3);
@@ -124,17 +126,27 @@ __attribute__((always_inline)) inline void FftStagePair(double* re, double* im, 
 // The stages from half down to 1 on samples [from, to), two at a time while two are left.
 __attribute__((always_inline)) inline void FftStages(double* re, double* im, int from, int to, int half, int shift,
                                                      const double* c, const double* w) {
-    for (; half >= 2; half /= 4, shift += 2) FftStagePair(re, im, from, to, half, shift, c, w);
+    for (; half >= 2; half /= 4, shift += 2) FftStagePair<false>(re, im, from, to, half, shift, c, w);
     if (half == 1) FftStage(re, im, from, to, half, shift, c, w);
 }
 
 void FftLanesBody(double* re, double* im, int n, const double* c, const double* w, bool bImZero) {
     constexpr int L = ipdib::kLanes;
-    if (bImZero)
-        for (int t = 0; t < n * L; ++t) im[t] = 0.0;
+    // The butterflies of a stage touch disjoint pairs, and a group of a later stage reads only
+    // what the same group of the stage before wrote: so once the groups are no longer than a
+    // tile (which stays in the first-level cache), each tile runs all its remaining stages
+    // before the next one.  The order of the butterflies changes no result.
     constexpr int kTile = 128;
     int half = n / 2, shift = 0;
-    for (; half >= 2 && 2 * half > kTile; half /= 4, shift += 2) FftStagePair(re, im, 0, n, half, shift, c, w);
+    if (bImZero && half >= 2) {
+        // The first two stages write the imaginary parts.
+        FftStagePair<true>(re, im, 0, n, half, shift, c, w);
+        half /= 4;
+        shift += 2;
+    } else if (bImZero) {
+        for (int t = 0; t < n * L; ++t) im[t] = 0.0;
+    }
+    for (; half >= 2 && 2 * half > kTile; half /= 4, shift += 2) FftStagePair<false>(re, im, 0, n, half, shift, c, w);
     for (int t0 = 0; t0 < n; t0 += kTile) FftStages(re, im, t0, t0 + kTile < n ? t0 + kTile : n, half, shift, c, w);
 }
 
