@@ -212,8 +212,9 @@ int CIPDib::Transform2D(double* re, double* im, int nWidth, int nHeight, int nDi
             const int nGroups = int((w - c0) / kLanes < kGroups ? (w - c0) / kLanes : kGroups);
             for (size_t t = 0; t < h; ++t)
                 for (int g = 0; g < nGroups; ++g) {
-                    std::memcpy(lre + g * groupStride + t * kLanes, re + t * w + c0 + g * kLanes, sizeof(double) * kLanes);
-                    std::memcpy(lim + g * groupStride + t * kLanes, im + t * w + c0 + g * kLanes, sizeof(double) * kLanes);
+                    const size_t to = g * groupStride + t * kLanes, from = t * w + c0 + g * kLanes;
+                    std::memcpy(lre + to, re + from, sizeof(double) * kLanes);
+                    std::memcpy(lim + to, im + from, sizeof(double) * kLanes);
                 }
             for (int g = 0; g < nGroups; ++g)
                 k.FftLanes(lre + g * groupStride, lim + g * groupStride, nHeight, cols.c, cols.w, false);
