@@ -50,14 +50,15 @@ void BitReverse(int n, Swap swap) {
     }
 }
 
-// What the transforms of one length share: the twiddles of the first stage and the exchanges of
-// the ordering.  Stage s (half = n / 2^(s+1)) takes twiddle k << s: its step kPi / half is
-// exactly 2^s times the first stage's, so k x step is the same double as (k << s) x step0.
+// What the transforms of one length share: the twiddles of the first stage, the ordering and
+// the scale.  Stage s (half = n / 2^(s+1)) takes twiddle k << s: its step kPi / half is exactly
+// 2^s times the first stage's, so k x step is the same double as (k << s) x step0.  The ordering
+// is the exchanges of BitReverse done on the sample numbers: sample rev[t] ends at place t.
+// Dividing by n, a power of two, and multiplying by 1 / n round the same real number.
 struct FftTables {
     double* c;
     double* w;
-    int* swaps;
-    int nSwaps;
+    int* rev;
     double scale;
 
     void Make(int n, int nDirection) {
@@ -69,29 +70,25 @@ struct FftTables {
             c[k] = std::cos(theta);
             w[k] = sign * std::sin(theta);
         }
-        nSwaps = 0;
-        BitReverse(n, [&](int a, int b) {
-            swaps[2 * nSwaps] = a;
-            swaps[2 * nSwaps + 1] = b;
-            ++nSwaps;
-        });
+        for (int t = 0; t < n; ++t) rev[t] = t;
+        BitReverse(n, [&](int a, int b) { std::swap(rev[a], rev[b]); });
         scale = nDirection == 1 ? 1.0 / n : 1.0;
     }
 };
 
-// Eight columns (nCols of them real) of an array of rows of w, h rows, into lanes and back.
-// (A copy of a constant size is a few moves; one of nCols a call.)
+// Eight columns (nCols of them real) of an array of rows of w, h rows, into lanes.
 void ColumnsToLanes(double* lanes, const double* a, int w, int h, int nCols) {
-    if (nCols == kLanes)
-        for (int t = 0; t < h; ++t) std::memcpy(lanes + size_t(t) * kLanes, a + size_t(t) * w, sizeof(double) * kLanes);
-    else
-        for (int t = 0; t < h; ++t) std::memcpy(lanes + size_t(t) * kLanes, a + size_t(t) * w, sizeof(double) * nCols);
+    for (int t = 0; t < h; ++t) std::memcpy(lanes + size_t(t) * kLanes, a + size_t(t) * w, sizeof(double) * nCols);
 }
-void LanesToColumns(double* a, const double* lanes, int w, int h, int nCols) {
-    if (nCols == kLanes)
-        for (int t = 0; t < h; ++t) std::memcpy(a + size_t(t) * w, lanes + size_t(t) * kLanes, sizeof(double) * kLanes);
-    else
-        for (int t = 0; t < h; ++t) std::memcpy(a + size_t(t) * w, lanes + size_t(t) * kLanes, sizeof(double) * nCols);
+
+// Lanes nCols (at most eight) of n samples, in order and scaled, to a[t * step + l]: the short
+// transforms' way out, one value at a time.
+void LanesOut(double* a, size_t step, const double* lanes, int n, int nCols, const FftTables& tables) {
+    for (int t = 0; t < n; ++t)
+        for (int l = 0; l < nCols; ++l) {
+            const double v = lanes[size_t(tables.rev[t]) * kLanes + l];
+            a[size_t(t) * step + l] = tables.scale != 1.0 ? v * tables.scale : v;
+        }
 }
 
 }  // namespace
@@ -135,15 +132,14 @@ BOOL FFT1D(double* re, double* im, int n, int nDirection) {
 
 namespace {
 
-// Eight padded rows of an 8-bit image into lanes (re; im stays zero): the values FFT2 would
-// store in its arrays before transforming them.
-void PixelsToLanes(double* lre, double* lim, const CDib& image, int r0, int w) {
-    std::memset(lre, 0, sizeof(double) * kLanes * size_t(w));
-    std::memset(lim, 0, sizeof(double) * kLanes * size_t(w));
-    for (int l = 0; l < kLanes && r0 + l < image.m_nHeight; ++l) {
-        const BYTE* row = image.StoredRow(r0 + l);
-        for (int t = 0; t < image.m_nWidth; ++t) lre[size_t(t) * kLanes + l] = row[t];
-    }
+// Eight padded rows of an 8-bit image into lanes (re only: the transform takes im as zero):
+// the values FFT2 would store in its arrays before transforming them.
+void PixelsToLanes(double* lre, const CDib& image, int r0, int w) {
+    const BYTE* rows[kLanes];
+    for (int l = 0; l < kLanes; ++l) rows[l] = r0 + l < image.m_nHeight ? image.StoredRow(r0 + l) : nullptr;
+    const int nWidth = image.m_nWidth;
+    for (int t = 0; t < w; ++t)
+        for (int l = 0; l < kLanes; ++l) lre[size_t(t) * kLanes + l] = rows[l] && t < nWidth ? rows[l][t] : 0.0;
 }
 
 // The value extremes of a block (largest and smallest of re x re + im x im, re, im) merged into
@@ -156,95 +152,80 @@ void MergeExtremes(double* e, const double* block, bool bFirst) {
 }  // namespace
 
 // FFT2D, and for FFT2 two shortcuts: the rows taken straight from an image's pixels (the arrays
-// are then only written), and the extremes gathered in the column pass, while the columns are
-// at hand.
+// are then only written), and the extremes gathered as the column pass stores its results.
 int CIPDib::Transform2D(double* re, double* im, int nWidth, int nHeight, int nDirection, const CDib* pPixels,
                         double* pExtremes) {
     if (!re || !im || !IsPowerOfTwo(nWidth) || !IsPowerOfTwo(nHeight)) return 0;
     const size_t w = size_t(nWidth), h = size_t(nHeight), nMax = w > h ? w : h;
     double* work = AllocWork<double>(w + h + kGroups * 2 * kLanes * nMax);
-    int* swaps = work ? AllocWork<int>(w + h) : nullptr;
-    if (!work || !swaps) {
+    int* rev = work ? AllocWork<int>(w + h) : nullptr;
+    if (!work || !rev) {
         free(work);
         return ReportError(DibMsg::FftNoMemory);
     }
-    FftTables rows{work, work + w / 2, swaps, 0, 1.0};
-    FftTables cols{work + w, work + w + h / 2, swaps + w, 0, 1.0};
+    FftTables rows{work, work + w / 2, rev, 1.0};
+    FftTables cols{work + w, work + w + h / 2, rev + w, 1.0};
     rows.Make(nWidth, nDirection);
     cols.Make(nHeight, nDirection);
+    // Group g of columns: its re lanes at lre + g x groupStride, its im lanes kLanes x nMax on.
+    const size_t groupStride = 2 * kLanes * nMax;
     double* lre = work + w + h;
     double* lim = lre + kLanes * nMax;
     const ipdib::TransformKernels& k = ipdib::GetTransformKernels();
 
-    // A width below eight copies only its columns; a height below eight runs each row alone in
-    // lane 0 (the other lanes stay zero from the allocation).
+    // A height below eight runs each row alone in lane 0 (the other lanes stay zero from the
+    // allocation).
     if (h >= size_t(kLanes)) {
         for (size_t r0 = 0; r0 < h; r0 += kLanes) {
             if (pPixels) {
-                PixelsToLanes(lre, lim, *pPixels, int(r0), nWidth);
+                PixelsToLanes(lre, *pPixels, int(r0), nWidth);
             } else {
                 k.RowsToLanes(lre, re + r0 * w, w, nWidth);
                 k.RowsToLanes(lim, im + r0 * w, w, nWidth);
             }
-            k.FftLanes(lre, lim, nWidth, rows.c, rows.w, rows.swaps, rows.nSwaps, rows.scale);
-            k.LanesToRows(re + r0 * w, lre, w, nWidth);
-            k.LanesToRows(im + r0 * w, lim, w, nWidth);
+            k.FftLanes(lre, lim, nWidth, rows.c, rows.w, pPixels != nullptr);
+            k.LanesToRows(re + r0 * w, lre, w, nWidth, rows.rev, rows.scale);
+            k.LanesToRows(im + r0 * w, lim, w, nWidth, rows.rev, rows.scale);
         }
     } else {
         for (size_t r = 0; r < h; ++r) {
             ColumnsToLanes(lre, re + r * w, 1, nWidth, 1);
             ColumnsToLanes(lim, im + r * w, 1, nWidth, 1);
-            k.FftLanes(lre, lim, nWidth, rows.c, rows.w, rows.swaps, rows.nSwaps, rows.scale);
-            LanesToColumns(re + r * w, lre, 1, nWidth, 1);
-            LanesToColumns(im + r * w, lim, 1, nWidth, 1);
+            k.FftLanes(lre, lim, nWidth, rows.c, rows.w, false);
+            LanesOut(re + r * w, 1, lre, nWidth, 1, rows);
+            LanesOut(im + r * w, 1, lim, nWidth, 1, rows);
         }
     }
-    // Columns kGroups x eight at a time: each row then gives a few neighbouring cache lines,
-    // which the processor fetches ahead, rather than one line a whole row away from the next.
-    const bool bLaneExtremes = pExtremes && w >= size_t(kLanes);
-    for (size_t c0 = 0; c0 < w; c0 += kGroups * kLanes) {
-        const int nGroups = int((w - c0 + kLanes - 1) / kLanes < size_t(kGroups) ? (w - c0 + kLanes - 1) / kLanes : kGroups);
-        auto cols_in = [&](int g) { return int(w - c0 - g * kLanes < size_t(kLanes) ? w - c0 - g * kLanes : kLanes); };
-        const bool bWhole = nGroups == int(kGroups) && cols_in(nGroups - 1) == kLanes;
-        if (bWhole) {
-            // Row by row, all groups at once: one sweep down the columns.
+    if (w < size_t(kLanes)) {
+        // Fewer than eight columns: one short block.
+        ColumnsToLanes(lre, re, nWidth, nHeight, nWidth);
+        ColumnsToLanes(lim, im, nWidth, nHeight, nWidth);
+        k.FftLanes(lre, lim, nHeight, cols.c, cols.w, false);
+        LanesOut(re, w, lre, nHeight, nWidth, cols);
+        LanesOut(im, w, lim, nHeight, nWidth, cols);
+        if (pExtremes) k.Extremes(re, im, w * h, pExtremes);
+    } else {
+        // Columns kGroups x eight at a time, copied row by row: each row then gives a few
+        // neighbouring cache lines, which the processor fetches ahead, rather than one line a
+        // whole row away from the next.
+        for (size_t c0 = 0; c0 < w; c0 += kGroups * kLanes) {
+            const int nGroups = int((w - c0) / kLanes < kGroups ? (w - c0) / kLanes : kGroups);
             for (size_t t = 0; t < h; ++t)
-                for (size_t g = 0; g < kGroups; ++g) {
-                    std::memcpy(lre + g * 2 * kLanes * nMax + t * kLanes, re + t * w + c0 + g * kLanes, sizeof(double) * kLanes);
-                    std::memcpy(lim + g * 2 * kLanes * nMax + t * kLanes, im + t * w + c0 + g * kLanes, sizeof(double) * kLanes);
+                for (int g = 0; g < nGroups; ++g) {
+                    const size_t to = g * groupStride + t * kLanes, from = t * w + c0 + g * kLanes;
+                    std::memcpy(lre + to, re + from, sizeof(double) * kLanes);
+                    std::memcpy(lim + to, im + from, sizeof(double) * kLanes);
                 }
-        } else {
-            for (int g = 0; g < nGroups; ++g) {
-                ColumnsToLanes(lre + g * 2 * kLanes * nMax, re + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
-                ColumnsToLanes(lim + g * 2 * kLanes * nMax, im + c0 + g * kLanes, nWidth, nHeight, cols_in(g));
-            }
-        }
-        for (int g = 0; g < nGroups; ++g) {
-            double* gre = lre + g * 2 * kLanes * nMax;
-            double* gim = lim + g * 2 * kLanes * nMax;
-            k.FftLanes(gre, gim, nHeight, cols.c, cols.w, cols.swaps, cols.nSwaps, cols.scale);
-            if (bLaneExtremes) {
-                double block[6];
-                k.Extremes(gre, gim, kLanes * h, block);
-                MergeExtremes(pExtremes, block, c0 == 0 && g == 0);
-            }
-        }
-        if (bWhole) {
-            for (size_t t = 0; t < h; ++t)
-                for (size_t g = 0; g < kGroups; ++g) {
-                    std::memcpy(re + t * w + c0 + g * kLanes, lre + g * 2 * kLanes * nMax + t * kLanes, sizeof(double) * kLanes);
-                    std::memcpy(im + t * w + c0 + g * kLanes, lim + g * 2 * kLanes * nMax + t * kLanes, sizeof(double) * kLanes);
-                }
-        } else {
-            for (int g = 0; g < nGroups; ++g) {
-                LanesToColumns(re + c0 + g * kLanes, lre + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
-                LanesToColumns(im + c0 + g * kLanes, lim + g * 2 * kLanes * nMax, nWidth, nHeight, cols_in(g));
-            }
+            for (int g = 0; g < nGroups; ++g)
+                k.FftLanes(lre + g * groupStride, lim + g * groupStride, nHeight, cols.c, cols.w, false);
+            double block[6];
+            k.LanesToColumns(re + c0, im + c0, w, lre, lim, groupStride, nGroups, nHeight, cols.rev, cols.scale,
+                             pExtremes ? block : nullptr);
+            if (pExtremes) MergeExtremes(pExtremes, block, c0 == 0);
         }
     }
     free(work);
-    free(swaps);
-    if (pExtremes && !bLaneExtremes) k.Extremes(re, im, w * h, pExtremes);
+    free(rev);
     return 1;
 }
 

@@ -16,7 +16,8 @@ const TransformKernels& ScalarTransformKernels();
 
 const TransformKernels& GetTransformKernels(MoroIsa isa) {
 #if defined(__x86_64__)
-    static const TransformKernels avx2 = {FftLanesBody, ConvolveLanesBody, RowsToLanesBody, LanesToRowsBody, ExtremesBody};
+    static const TransformKernels avx2 = {FftLanesBody,    ConvolveLanesBody,  RowsToLanesBody,
+                                          LanesToRowsBody, LanesToColumnsBody, ExtremesBody};
     if (isa != MORO_ISA_SCALAR && IsIsaSupported(MORO_ISA_AVX2)) return avx2;
 #endif
     return ScalarTransformKernels();

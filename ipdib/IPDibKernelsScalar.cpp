@@ -6,7 +6,8 @@
 namespace ipdib {
 
 const TransformKernels& ScalarTransformKernels() {
-    static const TransformKernels k = {FftLanesBody, ConvolveLanesBody, RowsToLanesBody, LanesToRowsBody, ExtremesBody};
+    static const TransformKernels k = {FftLanesBody,    ConvolveLanesBody,  RowsToLanesBody,
+                                       LanesToRowsBody, LanesToColumnsBody, ExtremesBody};
     return k;
 }
 

@@ -118,7 +118,7 @@ void RowsIn(const ipdib::TransformKernels& k, double* lanes, const double* a, si
         for (int t = 0; t < n; ++t) lanes[size_t(t) * kLanes + l] = a[l * stride + t];
 }
 void RowsOut(const ipdib::TransformKernels& k, double* a, const double* lanes, size_t stride, int n, int nRows) {
-    if (nRows == kLanes) return k.LanesToRows(a, lanes, stride, n);
+    if (nRows == kLanes) return k.LanesToRows(a, lanes, stride, n, nullptr, 1.0);
     for (int l = 0; l < nRows; ++l)
         for (int t = 0; t < n; ++t) a[l * stride + t] = lanes[size_t(t) * kLanes + l];
 }

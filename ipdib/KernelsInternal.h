@@ -87,7 +87,9 @@ __attribute__((always_inline)) inline void Butterfly(Vec& xr, Vec& xi, Vec& yr, 
 
 // Two stages at once (half and half / 2, twiddle steps 1 << shift and 2 << shift) on samples
 // [from, to): each sample goes through the same two butterflies as stage by stage, without
-// being stored in between.
+// being stored in between.  With bImZero the imaginary parts are not read but taken as the +0
+// they would hold (a real signal's first stages), and only written.
+template <bool bImZero>
 __attribute__((always_inline)) inline void FftStagePair(double* re, double* im, int from, int to, int half, int shift,
                                                         const double* c, const double* w) {
     constexpr int L = ipdib::kLanes;
@@ -100,10 +102,10 @@ __attribute__((always_inline)) inline void FftStagePair(double* re, double* im, 
             const size_t a = size_t(g + k) * L, b = a + size_t(quarter) * L, cc = a + size_t(half) * L,
                          d = cc + size_t(quarter) * L;
             for (int part = 0; part < L; part += kVec) {
-                Vec ar = LoadVec(re + a + part), ai = LoadVec(im + a + part);
-                Vec br = LoadVec(re + b + part), bi = LoadVec(im + b + part);
-                Vec cr = LoadVec(re + cc + part), ci = LoadVec(im + cc + part);
-                Vec dr = LoadVec(re + d + part), di = LoadVec(im + d + part);
+                Vec ar = LoadVec(re + a + part), ai = bImZero ? SplatVec(0.0) : LoadVec(im + a + part);
+                Vec br = LoadVec(re + b + part), bi = bImZero ? SplatVec(0.0) : LoadVec(im + b + part);
+                Vec cr = LoadVec(re + cc + part), ci = bImZero ? SplatVec(0.0) : LoadVec(im + cc + part);
+                Vec dr = LoadVec(re + d + part), di = bImZero ? SplatVec(0.0) : LoadVec(im + d + part);
                 Butterfly(ar, ai, cr, ci, c1, w1);
                 Butterfly(br, bi, dr, di, c2, w2);
                 Butterfly(ar, ai, br, bi, c3, w3);
@@ -124,12 +126,11 @@ __attribute__((always_inline)) inline void FftStagePair(double* re, double* im, 
 // The stages from half down to 1 on samples [from, to), two at a time while two are left.
 __attribute__((always_inline)) inline void FftStages(double* re, double* im, int from, int to, int half, int shift,
                                                      const double* c, const double* w) {
-    for (; half >= 2; half /= 4, shift += 2) FftStagePair(re, im, from, to, half, shift, c, w);
+    for (; half >= 2; half /= 4, shift += 2) FftStagePair<false>(re, im, from, to, half, shift, c, w);
     if (half == 1) FftStage(re, im, from, to, half, shift, c, w);
 }
 
-void FftLanesBody(double* re, double* im, int n, const double* c, const double* w, const int* swaps, int nSwaps,
-                  double scale) {
+void FftLanesBody(double* re, double* im, int n, const double* c, const double* w, bool bImZero) {
     constexpr int L = ipdib::kLanes;
     // The butterflies of a stage touch disjoint pairs, and a group of a later stage reads only
     // what the same group of the stage before wrote: so once the groups are no longer than a
@@ -137,25 +138,16 @@ void FftLanesBody(double* re, double* im, int n, const double* c, const double* 
     // before the next one.  The order of the butterflies changes no result.
     constexpr int kTile = 128;
     int half = n / 2, shift = 0;
-    for (; half >= 2 && 2 * half > kTile; half /= 4, shift += 2) FftStagePair(re, im, 0, n, half, shift, c, w);
-    for (int t0 = 0; t0 < n; t0 += kTile) FftStages(re, im, t0, t0 + kTile < n ? t0 + kTile : n, half, shift, c, w);
-    for (int s = 0; s < nSwaps; ++s)
-        for (int part = 0; part < 2; ++part) {
-            double* a = part ? im : re;
-            double* x = a + size_t(swaps[2 * s]) * L;
-            double* y = a + size_t(swaps[2 * s + 1]) * L;
-            const V8 t = Load(x);
-            Store(x, Load(y));
-            Store(y, t);
-        }
-    // Dividing by n, a power of two, and multiplying by 1 / n round the same real number.
-    if (scale != 1.0) {
-        const V8 vs = Splat(scale);
-        for (int t = 0; t < n; ++t) {
-            Store(re + size_t(t) * L, Load(re + size_t(t) * L) * vs);
-            Store(im + size_t(t) * L, Load(im + size_t(t) * L) * vs);
-        }
+    if (bImZero && half >= 2) {
+        // The first two stages write the imaginary parts.
+        FftStagePair<true>(re, im, 0, n, half, shift, c, w);
+        half /= 4;
+        shift += 2;
+    } else if (bImZero) {
+        for (int t = 0; t < n * L; ++t) im[t] = 0.0;
     }
+    for (; half >= 2 && 2 * half > kTile; half /= 4, shift += 2) FftStagePair<false>(re, im, 0, n, half, shift, c, w);
+    for (int t0 = 0; t0 < n; t0 += kTile) FftStages(re, im, t0, t0 + kTile < n ? t0 + kTile : n, half, shift, c, w);
 }
 
 // A kVec x kVec block transposed in registers: row i of the block is r[i].
@@ -189,17 +181,66 @@ void RowsToLanesBody(double* lanes, const double* a, size_t stride, int n) {
         for (int l = 0; l < ipdib::kLanes; ++l) lanes[size_t(t) * ipdib::kLanes + l] = a[l * stride + t];
 }
 
-void LanesToRowsBody(double* a, const double* lanes, size_t stride, int n) {
+// With rev, lanes sample rev[t] goes to place t; a scale other than 1 multiplies every value.
+void LanesToRowsBody(double* a, const double* lanes, size_t stride, int n, const int* rev, double scale) {
+    const bool bScale = scale != 1.0;
+    const Vec vs = SplatVec(scale);
+    auto from = [&](int t) { return lanes + size_t(rev ? rev[t] : t) * ipdib::kLanes; };
     int t = 0;
     for (; t + kVec <= n; t += kVec)
         for (int l0 = 0; l0 < ipdib::kLanes; l0 += kVec) {
             Vec r[kVec];
-            for (int i = 0; i < kVec; ++i) r[i] = LoadVec(lanes + size_t(t + i) * ipdib::kLanes + l0);
+            for (int i = 0; i < kVec; ++i) {
+                r[i] = LoadVec(from(t + i) + l0);
+                if (bScale) r[i] = r[i] * vs;
+            }
             TransposeBlock(r);
             for (int i = 0; i < kVec; ++i) StoreVec(a + (l0 + i) * stride + t, r[i]);
         }
     for (; t < n; ++t)
-        for (int l = 0; l < ipdib::kLanes; ++l) a[l * stride + t] = lanes[size_t(t) * ipdib::kLanes + l];
+        for (int l = 0; l < ipdib::kLanes; ++l) a[l * stride + t] = bScale ? from(t)[l] * scale : from(t)[l];
+}
+
+// nGroups blocks of eight lanes, groupStride apart, into nGroups x 8 neighbouring columns of re
+// and im (rows stride apart): lanes sample rev[t] to row t, times scale when it is not 1.  With
+// pExtremes, the extremes of what is stored, as the Extremes kernel gives them.
+void LanesToColumnsBody(double* re, double* im, size_t stride, const double* lre, const double* lim,
+                        size_t groupStride, int nGroups, int n, const int* rev, double scale, double* pExtremes) {
+    constexpr int L = ipdib::kLanes;
+    const bool bScale = scale != 1.0;
+    const Vec vs = SplatVec(scale);
+    Vec e[6][kParts];
+    for (int t = 0; t < n; ++t) {
+        const size_t from = size_t(rev[t]) * L;
+        for (int g = 0; g < nGroups; ++g)
+            for (int p = 0; p < kParts; ++p) {
+                Vec r = LoadVec(lre + g * groupStride + from + p * kVec);
+                Vec i = LoadVec(lim + g * groupStride + from + p * kVec);
+                if (bScale) {
+                    r = r * vs;
+                    i = i * vs;
+                }
+                StoreVec(re + t * stride + g * L + p * kVec, r);
+                StoreVec(im + t * stride + g * L + p * kVec, i);
+                if (!pExtremes) continue;
+                const Vec v[3] = {r * r + i * i, r, i};
+                if (t == 0 && g == 0) {
+                    for (int q = 0; q < 3; ++q) e[2 * q][p] = e[2 * q + 1][p] = v[q];
+                    continue;
+                }
+                for (int q = 0; q < 3; ++q) {
+                    e[2 * q][p] = v[q] > e[2 * q][p] ? v[q] : e[2 * q][p];
+                    e[2 * q + 1][p] = v[q] < e[2 * q + 1][p] ? v[q] : e[2 * q + 1][p];
+                }
+            }
+    }
+    if (!pExtremes) return;
+    for (int q = 0; q < 6; ++q) {
+        pExtremes[q] = e[q][0][0];
+        for (int p = 0; p < kParts; ++p)
+            for (int l = 0; l < kVec; ++l)
+                if (q % 2 ? e[q][p][l] < pExtremes[q] : e[q][p][l] > pExtremes[q]) pExtremes[q] = e[q][p][l];
+    }
 }
 
 // The extremes of re x re + im x im, re and im over n values, as numbers: the vector lanes scan

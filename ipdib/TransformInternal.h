@@ -17,20 +17,26 @@ namespace ipdib {
 constexpr int kLanes = 8;
 
 struct TransformKernels {
-    // The radix-2 FFT of eight signals of n samples in place: the butterflies of every stage with
-    // the twiddles c[k], w[k] of the first stage (stage s uses entry k << s), then the nSwaps
-    // exchanges of the bit-reversal ordering (pairs of sample indices), then the factor scale
-    // when it is not 1.
-    void (*FftLanes)(double* re, double* im, int n, const double* c, const double* w, const int* swaps, int nSwaps,
-                     double scale);
+    // The butterflies of every stage of the radix-2 FFT of eight signals of n samples, in place,
+    // with the twiddles c[k], w[k] of the first stage (stage s uses entry k << s).  The
+    // bit-reversal ordering and the scaling are left to the copies out below.  With bImZero the
+    // imaginary parts are taken as +0 and not read (im is only written).
+    void (*FftLanes)(double* re, double* im, int n, const double* c, const double* w, bool bImZero);
     // out[m] = sum over the taps t in order of taps[t] x ext[nStep x m + offsets[t]], for m < nOut,
     // each sum started at +0 and added to one term at a time.
     void (*ConvolveLanes)(double* out, const double* ext, int nOut, int nStep, const int* offsets, const double* taps,
                           int nTaps);
     // Eight rows of an array, stride apart, into lanes (lanes[t * 8 + l] = a[l * stride + t] for
-    // t < n), and back.
+    // t < n), and back; on the way back, with rev non-null, lanes sample rev[t] goes to place t,
+    // and every value is multiplied by scale when it is not 1.
     void (*RowsToLanes)(double* lanes, const double* a, size_t stride, int n);
-    void (*LanesToRows)(double* a, const double* lanes, size_t stride, int n);
+    void (*LanesToRows)(double* a, const double* lanes, size_t stride, int n, const int* rev, double scale);
+    // nGroups blocks of lanes, groupStride apart, to nGroups x 8 neighbouring columns of re and
+    // im (rows stride apart): re[t * stride + g * 8 + l] = lre[g * groupStride + rev[t] * 8 + l]
+    // (times scale when it is not 1), and the same for im.  With pExtremes non-null, the
+    // extremes of the values stored, as Extremes gives them.
+    void (*LanesToColumns)(double* re, double* im, size_t stride, const double* lre, const double* lim,
+                           size_t groupStride, int nGroups, int n, const int* rev, double scale, double* pExtremes);
     // The extremes of n > 0 values of re x re + im x im, re and im (largest, smallest of each, in
     // that order) as numbers; of two zeros either sign may be given.
     void (*Extremes)(const double* re, const double* im, size_t n, double* out);
