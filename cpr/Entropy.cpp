@@ -310,7 +310,10 @@ BOOL CDib::EncodeColourPlanes(short nScale, size_t nAt[3], size_t nLen[3]) {
     // area of three such rows split from the pixels: the picture is read once and no colour
     // planes are made.  The streams grow in three equal parts of code_stream, blue's first, so
     // that the buffer begins with the last stream of the file as EncodePlane would leave it.
-    if (m_nBitCount != 24 || !m_lpBits || !code_stream) return FALSE;
+    if (m_nBitCount != 24 || !m_lpBits || !code_stream) {
+        m_nError = DIB_ERR_MEMORY;  // no buffers to code from or into
+        return FALSE;
+    }
     long long W = m_nWidth, H = m_nHeight, nPerRow = W / 8;
     cpr::QuantTable quant;
     StartEncoding(nScale, W, quant);
