@@ -25,7 +25,7 @@ void MakeImage(CIPDib& dib) {
         for (int c = 0; c < kSize; ++c) dib.StoredRow(r)[c] = BYTE((state = state * 1103515245u + 12345u) >> 24);
 }
 
-// FFT2(1) as the Part writes it, step by step: padded arrays, the transform, the extremes.
+// FFT2(1) written out step by step: padded arrays, the transform, the extremes.
 void LiteralFft2(CIPDib& dib, std::vector<double>& re, std::vector<double>& im) {
     re.assign(size_t(kSize) * kSize, 0.0);
     im.assign(size_t(kSize) * kSize, 0.0);
