@@ -52,18 +52,25 @@ public:
             auto counter = run.counters.find(m_strCounter);
             m_results[run.run_name.function_name] =
                 counter != run.counters.end() ? double(counter->second) : run.GetAdjustedRealTime();
+            m_cpu[run.run_name.function_name] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
     // The result of a case, or -1 when it did not run.
-    double Find(const std::string& name) const {
-        auto it = m_results.find(name);
-        return it == m_results.end() ? -1.0 : it->second;
-    }
+    double Find(const std::string& name) const { return Lookup(m_results, name); }
+    // The processor time of a case in its unit (median or single run), or -1.  On a shared
+    // machine it moves far less than the wall time.
+    double FindCpu(const std::string& name) const { return Lookup(m_cpu, name); }
 
 private:
+    static double Lookup(const std::map<std::string, double>& map, const std::string& name) {
+        auto it = map.find(name);
+        return it == map.end() ? -1.0 : it->second;
+    }
+
     std::string m_strCounter;
     std::map<std::string, double> m_results;
+    std::map<std::string, double> m_cpu;
 };
 
 }  // namespace moro_bench

@@ -18,15 +18,14 @@ extern const BYTE kNaturalOrder[64];
 // that is ((2|x| + q) * mul) >> 40 with mul = ceil(2^40 / 2q).  mul exceeds 2^40 / 2q by less
 // than 1, so the product exceeds the true quotient times 2^40 by less than 2|x| + q < 2^18,
 // while the quotient's next integer lies at least 2^40 / 2q > 2^23 away.  The vector kernels
-// take a float estimate of the same quotient instead (off by at most one at these sizes) and
-// correct it with one remainder test.  Forward transforms of 8-bit samples stay far inside the
-// bound (below 2^11).
+// take the same quotient in floats instead, which is exact at these sizes (see Quantize8 in
+// TransformAvx2.cpp).  Forward transforms of 8-bit samples stay far inside the bound (below
+// 2^11).
 constexpr int kQuantMaxAbs = 32767;
 
 // The steps of a plane in natural order, with their reciprocals.
 struct alignas(32) QuantTable {
     int32_t step[64];     // q
-    int32_t divisor[64];  // 2q
     float recip[64];      // 1 / 2q, rounded
     uint64_t mul[64];     // ceil(2^40 / 2q)
 };

@@ -177,22 +177,19 @@ BOOL CDib::SaveCpr(const char* lpszPath, short nScale, BOOL bColor) {
             file.Write(&m_cprHeader, sizeof m_cprHeader);
             file.Write(code_stream, UINT(m_nCodeLen));
         } else {
+            // The header keeps the stream length the image had: each plane has its own.
             SetCprHeader(nScale);
-            file.Write(&m_cprHeader, sizeof m_cprHeader);
-            if (!SplitPlanes()) {
+            CPRHEADER header = m_cprHeader;
+            size_t nAt[3], nLen[3];
+            if (!EncodeColourPlanes(nScale, nAt, nLen)) {
                 file.Abandon();
-                m_nError = DIB_ERR_PLANES;
                 return FALSE;
             }
-            for (BYTE plane = 1; plane <= 3; ++plane) {
-                if (!EncodePlane(nScale, plane)) {
-                    file.Abandon();
-                    m_nError = DIB_ERR_MEMORY;
-                    return FALSE;
-                }
-                DWORD dwLen = DWORD(m_nCodeLen);
+            file.Write(&header, sizeof header);
+            for (int c = 0; c < 3; ++c) {
+                DWORD dwLen = DWORD(nLen[c]);
                 file.Write(&dwLen, 4);
-                file.Write(code_stream, UINT(m_nCodeLen));
+                file.Write(code_stream + nAt[c], UINT(nLen[c]));
             }
         }
         file.Commit();

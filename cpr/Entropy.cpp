@@ -244,6 +244,39 @@ void CDib::EncodeBlock() {
     PutCodes([&](cpr::BitWriter& w) { PutBlock(w, *this, coef, mask, m_nLastDC); });
 }
 
+void CDib::StartEncoding(short nScale, long long W, cpr::QuantTable& quant) {
+    m_bCodeFull = FALSE;
+    m_nCodeLimit = int(CodeCapacity(m_hHeap, code_stream));
+    m_nCodeLen = 0;
+    m_nLastDC = 0;
+    m_nBitsLeft = 8;
+    SetCprHeader(nScale);
+    m_nPlaneHeight = m_nHeight;
+    m_nPlaneWidth = int(W);
+    m_nRestartInterval = short(W / 8);
+    BuildQuantTable(nScale);
+    cpr::MakeQuantTable(m_wQuant, quant);
+}
+
+size_t CDib::RowCodeBytes(long long W) { return size_t(W / 8) * cpr::kBlockCodeBytes + 2; }
+
+void CDib::EncodeBlockRow(cpr::BitWriter& w, const BYTE* src, size_t nStride, long long nPerRow, long long row,
+                          const cpr::QuantTable& quant) const {
+    const cpr::Kernels& kernels = cpr::ActiveKernels();
+    short coef[64];
+    int nLastDC = 0;  // the predictor starts afresh on every row
+    for (long long col = 0; col < nPerRow; ++col, src += 8) {
+        // The rows of the blocks a few steps ahead, so that their samples are in the cache.
+        if (col % 8 == 0)
+            for (int k = 0; k < 8; ++k) __builtin_prefetch(src + size_t(k) * nStride + 256);
+        uint64_t mask = ZigzagMask(kernels.ForwardQuantize(src, nStride, quant, coef));
+        PutBlock(w, *this, coef, mask, nLastDC);
+    }
+    w.FillByte();
+    w.out[w.pos++] = 0xFF;
+    w.out[w.pos++] = BYTE(0xD0 + row % 8);
+}
+
 BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
     if (m_nBitCount != 8 && m_nBitCount != 24) return FALSE;
     Plane plane;
@@ -252,49 +285,82 @@ BOOL CDib::EncodePlane(short nScale, BYTE byPlane) {
     // byte: a stream coded with them would decode with other steps.
     if (nScale < 3 || nScale > 127) return FALSE;
 
-    m_bCodeFull = FALSE;
-    m_nCodeLimit = int(CodeCapacity(m_hHeap, code_stream));
-    if (!ReserveCode(cpr::kBlockCodeBytes)) return FALSE;
-    m_nCodeLen = 0;
-    m_nLastDC = 0;
-    m_nBitsLeft = 8;
-    SetCprHeader(nScale);
-
     long long W = plane.nWidth, H = m_nHeight;
-    m_nPlaneHeight = m_nHeight;
-    m_nPlaneWidth = int(W);
-    BuildQuantTable(nScale);
     cpr::QuantTable quant;
-    cpr::MakeQuantTable(m_wQuant, quant);
-    long long nPerRow = W / 8;
-    m_nRestartInterval = short(nPerRow);
-    const cpr::Kernels& kernels = cpr::ActiveKernels();
+    StartEncoding(nScale, W, quant);
+    size_t nRowCode = RowCodeBytes(W);
+    if (!ReserveCode(nRowCode)) return FALSE;
 
     // The block counters are wide: a plane may hold any number of blocks.
     cpr::BitWriter w{code_stream, 0, 0, 0};
-    short coef[64];
-    int nLastDC = 0;
-    for (long long row = 0; row < H / 8 && nPerRow > 0; ++row) {
-        const BYTE* src = plane.lpRows + size_t(row) * 8 * size_t(W);
-        for (long long col = 0; col < nPerRow; ++col, src += 8) {
-            if (w.pos + cpr::kBlockCodeBytes > size_t(m_nCodeLimit)) {
-                if (!ReserveCode(w.pos + cpr::kBlockCodeBytes)) return FALSE;
-                w.out = code_stream;
-            }
-            // The rows of the blocks a few steps ahead, so that their samples are in the cache.
-            if (col % 8 == 0)
-                for (int k = 0; k < 8; ++k) __builtin_prefetch(src + size_t(k) * size_t(W) + 256);
-            uint64_t mask = ZigzagMask(kernels.ForwardQuantize(src, size_t(W), quant, coef));
-            PutBlock(w, *this, coef, mask, nLastDC);
-        }
-        w.FillByte();
-        w.out[w.pos++] = 0xFF;
-        w.out[w.pos++] = BYTE(0xD0 + row % 8);
-        nLastDC = 0;
+    for (long long row = 0; row < H / 8 && W / 8 > 0; ++row) {
+        if (!ReserveCode(w.pos + nRowCode)) return FALSE;
+        w.out = code_stream;
+        EncodeBlockRow(w, plane.lpRows + size_t(row) * 8 * size_t(W), size_t(W), W / 8, row, quant);
     }
     w.out[w.pos++] = 0xFF;
     w.out[w.pos++] = 0xD9;
     m_nCodeLen = int(w.pos);
+    m_cprHeader.dwCodeLen = DWORD(m_nCodeLen);
+    return TRUE;
+}
+
+BOOL CDib::EncodeColourPlanes(short nScale, size_t nAt[3], size_t nLen[3]) {
+    // The three planes are coded side by side, a row of blocks of each at a time, from a working
+    // area of three such rows split from the pixels: the picture is read once and no colour
+    // planes are made.  The streams grow in three equal parts of code_stream, blue's first, so
+    // that the buffer begins with the last stream of the file as EncodePlane would leave it.
+    if (m_nBitCount != 24 || !m_lpBits || !code_stream) {
+        m_nError = DIB_ERR_MEMORY;  // no buffers to code from or into
+        return FALSE;
+    }
+    long long W = m_nWidth, H = m_nHeight, nPerRow = W / 8;
+    cpr::QuantTable quant;
+    StartEncoding(nScale, W, quant);
+    size_t nRowCode = RowCodeBytes(W);
+    size_t nPart = std::max(size_t(m_nCodeLimit) / 3, nRowCode);
+    if (!ReserveCode(3 * nPart)) {
+        m_nError = DIB_ERR_MEMORY;
+        return FALSE;
+    }
+    size_t nBand = size_t(8) * size_t(W);
+    BYTE* lpBand = nullptr;
+    if (nPerRow > 0 && H >= 8 && !(lpBand = AllocWork<BYTE>(3 * nBand))) {
+        m_nError = DIB_ERR_PLANES;
+        return FALSE;
+    }
+    const cpr::Kernels& kernels = cpr::ActiveKernels();
+    cpr::BitWriter w[3];  // blue, green, red: the order of the pixel bytes
+    for (int c = 0; c < 3; ++c) w[c] = {code_stream + c * nPart, 0, 0, 0};
+    for (long long row = 0; row < H / 8 && nPerRow > 0; ++row) {
+        for (int k = 0; k < 8; ++k) {
+            BYTE* band = lpBand + size_t(k) * size_t(W);
+            kernels.Deinterleave3(StoredRow(int(8 * row + k)), band, band + nBand, band + 2 * nBand, size_t(W));
+        }
+        size_t nMost = std::max({w[0].pos, w[1].pos, w[2].pos});
+        if (nMost + nRowCode > nPart) {
+            // Wider parts, the streams moved apart: the last one first, as they move up.
+            size_t nNewPart = std::max(std::min(2 * nPart, size_t(INT_MAX) / 3), nMost + nRowCode);
+            if (!ReserveCode(3 * nNewPart)) {
+                free(lpBand);
+                m_nError = DIB_ERR_MEMORY;
+                return FALSE;
+            }
+            for (int c = 2; c > 0; --c) std::memmove(code_stream + c * nNewPart, code_stream + c * nPart, w[c].pos);
+            nPart = nNewPart;
+            for (int c = 0; c < 3; ++c) w[c].out = code_stream + c * nPart;
+        }
+        for (int c = 0; c < 3; ++c) EncodeBlockRow(w[c], lpBand + c * nBand, size_t(W), nPerRow, row, quant);
+    }
+    free(lpBand);
+    for (int c = 0; c < 3; ++c) {
+        w[c].out[w[c].pos++] = 0xFF;
+        w[c].out[w[c].pos++] = 0xD9;
+        // Red is the first stream of the file, blue the last.
+        nAt[2 - c] = size_t(c) * nPart;
+        nLen[2 - c] = w[c].pos;
+    }
+    m_nCodeLen = int(w[0].pos);
     m_cprHeader.dwCodeLen = DWORD(m_nCodeLen);
     return TRUE;
 }

@@ -24,7 +24,6 @@ bool MakeQuantTable(const WORD quant[64], QuantTable& t) {
         uint32_t q = quant[n];
         if (q == 0) return false;
         t.step[n] = int32_t(q);
-        t.divisor[n] = int32_t(2 * q);
         t.recip[n] = float(1.0 / (2.0 * q));
         t.mul[n] = ((uint64_t(1) << 40) + 2 * q - 1) / (2 * q);
     }

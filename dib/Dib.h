@@ -23,7 +23,9 @@ class CDC;
 class CBitmap;
 namespace cpr {
 struct BitReader;
+struct BitWriter;
 struct DecodeTable;
+struct QuantTable;
 }
 
 // Codes stored in m_nError.
@@ -339,6 +341,20 @@ protected:
     BOOL DecodeColourPlanes(const size_t nAt[4]);
 
     // ---- CPR codec (cpr/Entropy.cpp) ----
+    // Sets up the coder's members for a plane W bytes wide (as EncodePlane does before its first
+    // block) and makes the quantiser's table.
+    void StartEncoding(short nScale, long long W, cpr::QuantTable& quant);
+    // The most bytes a row of blocks of a plane W bytes wide adds to a stream, end marker included.
+    static size_t RowCodeBytes(long long W);
+    // Codes the row of blocks numbered row, 8 rows of samples nStride bytes apart from src, with
+    // its restart marker; w must have RowCodeBytes of room.
+    void EncodeBlockRow(cpr::BitWriter& w, const BYTE* src, size_t nStride, long long nPerRow, long long row,
+                        const cpr::QuantTable& quant) const;
+    // Codes the three colour planes of a 24-bit image straight from its pixels; the streams lie in
+    // code_stream, red's nLen[0] bytes from nAt[0] on, then green's, then blue's.  m_nCodeLen and
+    // dwCodeLen end as EncodePlane (3) leaves them.  FALSE with m_nError set when the working
+    // area (14) or the buffer (4) cannot be had.
+    BOOL EncodeColourPlanes(short nScale, size_t nAt[3], size_t nLen[3]);
     // One byte of the current stream; 0 beyond m_nCodeLen or the buffer (the stream's end).
     BYTE CodeByte(long long nIndex) const;
     // Makes code_stream hold at least nBytes (m_nCodeLimit follows); FALSE, with m_bCodeFull

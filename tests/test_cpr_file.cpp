@@ -106,6 +106,15 @@ TEST(CprFile, SaveFailuresTouchNoFile) {
     EXPECT_FALSE(dib.SaveCpr(dir.Path("no/dir/x.cpr").c_str(), 50, FALSE));
     EXPECT_EQ(dib.m_nError, 1);
     EXPECT_EQ(ReadFileBytes(dir.Path("keep.cpr")), (std::vector<BYTE>{1, 2, 3}));
+
+    // Three colour streams need a larger code buffer than a small image has.
+    CDib colour;
+    ASSERT_TRUE(colour.Create(8, 8, 24));
+    platform::FailHeapAllocations(1000);
+    EXPECT_FALSE(colour.SaveCpr(dir.Path("keep.cpr").c_str(), 50, TRUE));
+    platform::FailHeapAllocations(0);
+    EXPECT_EQ(colour.m_nError, 4);
+    EXPECT_EQ(ReadFileBytes(dir.Path("keep.cpr")), (std::vector<BYTE>{1, 2, 3}));
     EXPECT_TRUE(Messages().empty());
 }
 
@@ -494,6 +503,24 @@ TEST(CprFileFastForms, FilesAndLoadsMatchTheLiteralCodec) {
                 EXPECT_EQ(loaded.m_pRedPlane, nullptr);
             }
         }
+    });
+}
+
+TEST(CprFileFastForms, ColourStreamsOutgrowingTheCodeBufferMidway) {
+    // Noise at the finest scale codes to more bytes than the image holds: the three streams,
+    // coded side by side, outgrow their parts of the buffer after rows of blocks are in them.
+    TempDir dir;
+    std::string path = dir.Path("n.cpr");
+    ForEachCprIsa([&](CprIsa) {
+        CDib image;
+        ASSERT_TRUE(image.Create(203, 77, 24));
+        std::mt19937 rng(5);
+        for (int n = 0; n < image.m_nImageSize; ++n) image.m_lpBits[n] = BYTE(rng());
+        std::vector<BYTE> lit = LiteralSave(image, 3, true);
+        ASSERT_TRUE(image.SaveCpr(path.c_str(), 3, TRUE));
+        std::vector<BYTE> f = ReadFileBytes(path);
+        ASSERT_GT(f.size(), size_t(image.m_nImageSize));
+        EXPECT_EQ(f, lit);
     });
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -127,6 +128,32 @@ TEST(CprTransformKernels, QuantiserIsExactForEveryCoefficientAndStep) {
             }
         }
     }
+}
+
+TEST(CprTransformKernels, ForwardKernelOnExtremeBlocks) {
+    // Rows of samples 0 and 255 that drive one frequency to its least or greatest value, in every
+    // combination over the rows: the largest values the forward kernel's passes can meet.  With
+    // steps of 1 its output is the transform itself.
+    WORD ones[64];
+    std::fill(ones, ones + 64, WORD(1));
+    cpr::QuantTable table;
+    ASSERT_TRUE(cpr::MakeQuantTable(ones, table));
+    ForEachCprIsa([&](CprIsa) {
+        CDib lit;
+        for (int u = 0; u < 8; ++u)
+            for (int rows = 0; rows < 256; ++rows) {
+                BYTE samples[64];
+                for (int n = 0; n < 64; ++n) {
+                    bool bPositive = std::cos((2 * (n % 8) + 1) * u * M_PI / 16) > 0;
+                    samples[n] = bPositive != bool((rows >> (n / 8)) & 1) ? 255 : 0;
+                    lit.m_nBlock[n] = samples[n] - 128;
+                }
+                short out[64];
+                cpr::ActiveKernels().ForwardQuantize(samples, 8, table, out);
+                literal::ForwardDCT(lit);
+                for (int n = 0; n < 64; ++n) ASSERT_EQ(out[n], lit.m_nBlock[n]) << "frequency " << u << " rows " << rows;
+            }
+    });
 }
 
 TEST(CprTransformKernels, TransformsMatchTheLiteralForms) {
