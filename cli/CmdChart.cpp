@@ -38,7 +38,8 @@ public:
         image.CalcGrayHist();
         CDib chart;
         if (!RenderHistChart(image, chart, int(m_nMode))) {
-            std::fprintf(stderr, "moro-cli: the chart %s\n", chart.m_nError ? cli::ErrorText(chart.m_nError) : "has no memory");
+            if (chart.m_nError) std::fprintf(stderr, "moro-cli: the chart %s\n", cli::ErrorText(chart.m_nError));
+            else std::fprintf(stderr, "moro-cli: no memory for the chart\n");
             return cli::kExitFailed;
         }
         return cli::SaveOrExplain(chart, m_out, cli::SaveOptions{}) ? cli::kExitOk : cli::kExitFailed;
