@@ -14,6 +14,7 @@ constexpr int kDisplaySize = 256;
 const CCipherDlg::MenuEntry kMenuEntries[] = {
     {IDM_SAVEKEY, texts::kSaveKeyEntry, &CCipherDlg::OnSaveKey},
     {IDM_DECRYPTWITHKEY, texts::kDecryptWithKeyEntry, &CCipherDlg::OnDecryptWithKey},
+    {IDM_ANALYSIS, texts::kAnalysisEntry, &CCipherDlg::OnAnalysis},
     {IDM_ABOUTBOX, res::String(IDS_ABOUTBOX), &CCipherDlg::OnAbout},
 };
 

@@ -67,6 +67,8 @@ public:
     void OnAbout();
     void OnSaveKey();
     void OnDecryptWithKey();
+    // The security analysis of the loaded image under the current key, in a dialog.
+    void OnAnalysis();
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

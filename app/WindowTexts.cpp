@@ -41,6 +41,21 @@ const char kKeyNotSaved[] = "密钥没有保存到“%s”。";
 const char kNothingToDecrypt[] = "没有可解密的图象：请先载入图象。";
 const char kKeyRefused[] = "密钥文件“%s”不能用：%s。";
 
+const char kAnalysisEntry[] = "安全性分析...";
+const char kNothingToAnalyse[] = "没有可分析的图象：请先载入图象。";
+const char kAnalysisDepth[] = "安全性分析只能分析 8 位和 24 位图象，载入的图象是 %d 位：请载入 8 位或 24 位图象。";
+const char kAnalysisFailed[] = "安全性分析没有完成：%s。";
+const char kAnalysisHeading[] =
+    "载入的图象“%s”（%d x %d 像素，%d 位）用当前密钥按“加密图象”（模式 1）加密，在副本上测量，\n"
+    "显示的图象和密钥不变。下表与 moro-cli analyse 相同：每项的明文值、密文值、理想值或临界值和结果，\n"
+    "表后是密钥的诊断。";
+const char kAnalysisPlainChart[] = "原图（%s）";
+const char kAnalysisCipherChart[] = "密图（%s），卡方 %.1f";
+const char kChannelIndex[] = "索引";
+const char kChannelRed[] = "红";
+const char kChannelGreen[] = "绿";
+const char kChannelBlue[] = "蓝";
+
 const char kSpeedCaption[] = "测试速度";
 const char kFramesDone[] = "已加密 %u / %u 帧";
 const char kCancel[] = "取消";

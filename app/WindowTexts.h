@@ -48,6 +48,20 @@ extern const char kKeyNotSaved[];        // path
 extern const char kNothingToDecrypt[];
 extern const char kKeyRefused[];         // path, reason (the key-file reader's, in English)
 
+// The security analysis: its menu entry, what it says when it cannot run, and the dialog's
+// heading and chart titles.
+extern const char kAnalysisEntry[];
+extern const char kNothingToAnalyse[];
+extern const char kAnalysisDepth[];      // bits per pixel
+extern const char kAnalysisFailed[];     // reason (the library's, in English)
+extern const char kAnalysisHeading[];    // file name, width, height, bits per pixel
+extern const char kAnalysisPlainChart[]; // channel
+extern const char kAnalysisCipherChart[];// channel, chi-square
+extern const char kChannelIndex[];       // the channels as the analysis names them: index, red, green, blue
+extern const char kChannelRed[];
+extern const char kChannelGreen[];
+extern const char kChannelBlue[];
+
 // The speed test.
 extern const char kSpeedCaption[];
 extern const char kFramesDone[];         // frames done, frames asked for

@@ -7,13 +7,9 @@
 #include "cli/Files.h"
 #include "cli/Options.h"
 #include "ipdib/IPDib.h"
+#include "security/HistChart.h"
 
 namespace {
-
-// The chart's rectangle inside the bitmap: 256 levels wide, with room around it for the frame,
-// the level labels underneath and the last label ("256") to the right.
-constexpr int kWidth = 320, kHeight = 256;
-const CRect kChart(16, 16, 16 + 256, 16 + 200);
 
 class CChart : public cli::CCommand {
 public:
@@ -22,7 +18,7 @@ public:
                    "dotted blue grid every 32 levels and every eighth of the height, with red level labels,\n"
                    "the highest share as a percentage at the top left and a black frame; the bars are\n"
                    "drawn in black, inverted where they cross the grid and the text. The bitmap is\n" +
-                   std::to_string(kWidth) + " x " + std::to_string(kHeight) +
+                   std::to_string(kHistChartWidth) + " x " + std::to_string(kHistChartHeight) +
                    ", 24-bit. A 24-bit image is first made 8-bit with moro-cli edit --to-8bit 0.");
         app.add_option("IN", m_in, "the image: .bmp, .cpr, .raw, .png or .jpg")->required()->check(cli::ImageFileName());
         app.add_option("OUT", m_out, "the chart: .bmp or .png")
@@ -40,24 +36,10 @@ public:
         if (image.m_nBitCount != 8)
             return cli::UsageError(app, "the chart is of 8-bit images; '" + m_in + "' is " + std::to_string(image.m_nBitCount) + "-bit");
         image.CalcGrayHist();
-
-        CDC dc;
-        CBitmap bitmap;
-        CBrush white(RGB(255, 255, 255));
-        if (!dc.CreateCompatibleDC(nullptr) || !bitmap.CreateBitmap(kWidth, kHeight, 1, 32, nullptr)) {
-            std::fprintf(stderr, "moro-cli: no memory for the chart\n");
-            return cli::kExitFailed;
-        }
-        CBitmap* pOld = dc.SelectObject(&bitmap);
-        CRect all(0, 0, kWidth, kHeight);
-        dc.FillRect(&all, &white);
-        image.DrawHist(&dc, kChart, image.m_dHist, int(m_nMode));
-        dc.SelectObject(pOld);
-
         CDib chart;
-        chart.CreateFromDDB(&bitmap);
-        if (!chart.IsValid()) {
-            std::fprintf(stderr, "moro-cli: the chart %s\n", cli::ErrorText(chart.m_nError));
+        if (!RenderHistChart(image, chart, int(m_nMode))) {
+            if (chart.m_nError) std::fprintf(stderr, "moro-cli: the chart %s\n", cli::ErrorText(chart.m_nError));
+            else std::fprintf(stderr, "moro-cli: no memory for the chart\n");
             return cli::kExitFailed;
         }
         return cli::SaveOrExplain(chart, m_out, cli::SaveOptions{}) ? cli::kExitOk : cli::kExitFailed;

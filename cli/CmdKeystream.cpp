@@ -67,10 +67,8 @@ public:
             std::printf("%s\n", out.dump(2).c_str());
             return cli::kExitOk;
         }
-        std::printf("key of seed %llu, mode 1 over %s (%llu words)\n", m_nSeed, what.c_str(), (unsigned long long)nWords);
-        std::string warning = DescribeUnencrypted(d);
-        if (!warning.empty()) std::printf("warning: %s\n", warning.c_str());
-        std::printf("\n%s", KeyDiagnosisTable(d).c_str());
+        std::printf("key of seed %llu, mode 1 over %s (%llu words)\n%s", m_nSeed, what.c_str(), (unsigned long long)nWords,
+                    KeyDiagnosisText(d, true).c_str());
         return cli::kExitOk;
     }
 

@@ -6,7 +6,9 @@
 IMPLEMENT_DYNCREATE(CIPDib, CDib)
 
 CIPDib::CIPDib()
-    : m_bHistValid(0),
+    : m_dHistMax(0),
+      m_bHistValid(0),
+      m_nHistPeak(0),
       m_bGrayed(0),
       m_bColorHistValid(0),
       m_nBorderMode(1),

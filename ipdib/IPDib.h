@@ -245,9 +245,9 @@ public:
     // one computes it first or checks the flag or pointer that guards it.
     double m_dHist[256];           // grey histogram, share of pixels per level (not set)
     double m_dHistCum[256];        // cumulative grey histogram (not set)
-    double m_dHistMax;             // largest value of m_dHist (not set)
+    double m_dHistMax;             // largest value of m_dHist (0 until CalcGrayHist runs)
     int m_bHistValid;              // 1 while the four grey tables describe the current pixels
-    int m_nHistPeak;               // lowest level at which m_dHistMax stands (not set)
+    int m_nHistPeak;               // lowest level at which m_dHistMax stands (0 until computed)
     int m_nPeak1;                  // highest peak of the last bimodal threshold search (not set)
     int m_nPeak2;                  // its second peak, -1 when none was found (not set)
     int m_bGrayed;                 // 1 once the channel-mask grey conversion has run

@@ -59,6 +59,20 @@ const ui::DialogTemplate kSpeedDialog = {
     kSpeedItems, int(sizeof kSpeedItems / sizeof kSpeedItems[0]),
 };
 
+// The security analysis: the histogram charts in the group box (drawn by the dialog), the table
+// and the key's diagnosis under it.
+const ui::DialogItem kAnalysisItems[] = {
+    {IDC_ANALYSIS_CHARTS, ControlClass::Button, "直方图", kChild | BS_GROUPBOX | WS_GROUP, 7, 7, 606, 220, nullptr},
+    {IDC_ANALYSIS_TEXT, ControlClass::Edit, nullptr,
+     kChild | ES_LEFT | ES_MULTILINE | ES_READONLY | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 7, 232, 606, 160, nullptr},
+    {IDOK, ControlClass::Button, "关闭", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 563, 398, 50, 14, nullptr},
+};
+
+const ui::DialogTemplate kAnalysisDialog = {
+    IDD_ANALYSIS, "安全性分析", kDialogStyle, 0, "宋体", 9, 620, 419,
+    kAnalysisItems, int(sizeof kAnalysisItems / sizeof kAnalysisItems[0]),
+};
+
 }  // namespace
 
 namespace res {
@@ -70,6 +84,7 @@ const ui::DialogTemplate& Dialog(UINT nID) {
             return kAboutDialog;
         case IDD_CIPHER_DIALOG: return kCipherDialog;
         case IDD_SPEEDTEST: return kSpeedDialog;
+        case IDD_ANALYSIS: return kAnalysisDialog;
     }
     throw std::out_of_range("no dialog template with this id");
 }

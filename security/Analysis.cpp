@@ -197,6 +197,8 @@ bool RunAnalysis(const CDib& plain, const KeyFile& run, const AnalysisOptions& o
             r.flips.push_back(std::move(f));
         }
 
+        r.diagnosis = DiagnoseKey(run.key, uint64_t(RowsSize(plain)) / 2);
+
         if (options.nSpeedFrames) {
             for (bool bStreamOnly : {false, true}) {
                 std::unique_ptr<CDib> timed = CopyOf(plain);

@@ -26,6 +26,7 @@
 
 #include "cipher/KeyFile.h"
 #include "security/ImageStats.h"
+#include "security/KeyDiagnosis.h"
 
 struct AnalysisOptions {
     double dAlpha = 0.05;       // level of every pass or fail
@@ -76,6 +77,9 @@ struct AnalysisResult {
     bool bDecryptsExactly = false;          // ... back to the plain image
     std::vector<KeyFlip> flips;
     double dSpeedWhole = 0, dSpeedStream = 0;  // Mbps of the speed test on the plain image
+    // The run's key as moro-cli keystream diagnoses it: mode 1 from this key over the image's
+    // words (rows' bytes / 2), whether or not the steps include mode 1.
+    KeyDiagnosis diagnosis;
     std::unique_ptr<CDib> pPlain, pCipher, pDecrypted;
 
     uint64_t Pixels() const { return uint64_t(nWidth) * uint64_t(nHeight); }
@@ -117,10 +121,15 @@ std::vector<std::string> AnalysisNotes(const AnalysisResult& r);
 
 // One line naming the image (what), its size, the steps, the key, the seed and the level.
 std::string AnalysisHeading(const AnalysisResult& r, const std::string& what);
-// The rows as a table for a terminal, and as a Markdown report with the figures' files.
+// The rows as a table for a terminal, then the key's diagnosis; and as a Markdown report with
+// the figures' files and the diagnosis with every lane.
 std::string AnalysisTable(const AnalysisResult& r);
 std::string AnalysisMarkdown(const AnalysisResult& r, const std::string& title);
-// Every figure, critical value, sampled position and verdict; the speed alone under "speed".
+// The key's diagnosis as the table and the window show it: a heading line, then the text of
+// moro-cli keystream (with every lane when bLanes).
+std::string AnalysisKeyText(const AnalysisResult& r, bool bLanes);
+// Every figure, critical value, sampled position and verdict; the speed alone under "speed";
+// the key's diagnosis under "key_diagnosis", as moro-cli keystream --json prints it.
 nlohmann::json AnalysisJson(const AnalysisResult& r);
 
 // ---- figures (AnalysisFigures.cpp) ----

@@ -1,10 +1,11 @@
-// The figures of an analysis report, drawn with the plot images of this folder and titled with
-// the image library's text.
+// The figures of an analysis report, drawn with the plot images of this folder (the histograms
+// with the image library's own chart) and titled with the image library's text.
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
 #include "security/Analysis.h"
+#include "security/HistChart.h"
 #include "security/Plot.h"
 #include "security/Text.h"
 
@@ -82,25 +83,31 @@ bool ImagesFigure(const AnalysisResult& r, CPlot& plot) {
     return true;
 }
 
-void HistogramPanel(CPlot& plot, int left, int top, const Histogram& h, double expected, const std::string& title) {
-    const uint64_t nMax = std::max<uint64_t>(1, *std::max_element(h.begin(), h.end()));
-    PlotArea a{left, top + kTitleBand, left + 511, top + kTitleBand + 159, 0, 256, 0, double(nMax) * 1.05};
+// The image library's chart of one plane's histogram (CIPDib::DrawHist, as moro-cli chart draws
+// it) under a title, its top-left corner at (left, top).
+bool HistogramPanel(CPlot& plot, int left, int top, const std::vector<BYTE>& plane, int W, int H, const std::string& title) {
+    CIPDib image;
+    CDib chart;
+    if (!PlaneChartImage(plane, W, H, image) || !RenderHistChart(image, chart)) return false;
     Title(plot, left, top, title);
-    plot.Frame(a, 8, 4);
-    for (int v = 0; v < 256; ++v) plot.Bar(a, v, v + 1, 0, double(h[v]), kPlotBlue);
-    plot.HorizontalLine(a, expected, kPlotRed, true);
+    for (int y = 0; y < chart.m_nHeight; ++y)
+        for (int x = 0; x < chart.m_nWidth; ++x) plot.Pixel(left + x, top + kTitleBand + y, COLORREF(chart.GetPixel(x, y)));
+    return true;
 }
 
+// One row per channel, as the other figures: the plain image's chart, then the cipher image's.
 bool HistogramsFigure(const AnalysisResult& r, CPlot& plot) {
-    const int nRows = int(r.channels.size()), panelH = kTitleBand + 160 + 2 * kGap, panelW = 512 + 3 * kGap;
+    const int nRows = int(r.channels.size()), panelH = kTitleBand + kHistChartHeight + kGap, panelW = kHistChartWidth + kGap;
     if (!plot.Create(kGap + 2 * panelW, nRows * panelH + kGap)) return false;
-    const double expected = double(r.Pixels()) / 256.0;
+    ImagePlanes plain, cipher;
+    if (!GetPlanes(*r.pPlain, plain) || !GetPlanes(*r.pCipher, cipher)) return false;
     for (int c = 0; c < nRows; ++c) {
         const int top = kGap / 2 + c * panelH;
-        HistogramPanel(plot, 2 * kGap, top, r.plain[c].histogram, expected,
-                       Format("plain, %s: chi-square %.1f", r.channels[c].c_str(), r.plain[c].dChiSquare));
-        HistogramPanel(plot, 2 * kGap + panelW, top, r.cipher[c].histogram, expected,
-                       Format("cipher, %s: chi-square %.1f", r.channels[c].c_str(), r.cipher[c].dChiSquare));
+        if (!HistogramPanel(plot, kGap, top, plain.planes[c], r.nWidth, r.nHeight,
+                            Format("plain, %s: chi-square %.1f", r.channels[c].c_str(), r.plain[c].dChiSquare)) ||
+            !HistogramPanel(plot, kGap + panelW, top, cipher.planes[c], r.nWidth, r.nHeight,
+                            Format("cipher, %s: chi-square %.1f", r.channels[c].c_str(), r.cipher[c].dChiSquare)))
+            return false;
     }
     return true;
 }

@@ -212,7 +212,13 @@ std::string AnalysisTable(const AnalysisResult& r) {
     }
     out += Format("\n%d passed, %d failed\n", nPass, nFail);
     for (const std::string& note : AnalysisNotes(r)) out += "\nnote: " + note + "\n";
+    out += "\n" + AnalysisKeyText(r, false);
     return out;
+}
+
+std::string AnalysisKeyText(const AnalysisResult& r, bool bLanes) {
+    return Format("the key: mode 1 from it over this image's %llu words\n", (unsigned long long)r.diagnosis.nWords) +
+           KeyDiagnosisText(r.diagnosis, bLanes);
 }
 
 std::string AnalysisHeading(const AnalysisResult& r, const std::string& what) {
@@ -232,6 +238,7 @@ std::string AnalysisMarkdown(const AnalysisResult& r, const std::string& title) 
     }
     md += "\n";
     for (const std::string& note : AnalysisNotes(r)) md += note + "\n\n";
+    md += "## The key\n\n```\n" + AnalysisKeyText(r, true) + "```\n\n";
     md += "## Critical values\n\n| alpha | chi-square | entropy | local entropy | NPCR | UACI |\n|---|---:|---:|---|---:|---|\n";
     const uint64_t T = r.Pixels();
     const int k = r.cipher.empty() ? 0 : int(r.cipher.front().local.values.size());
@@ -322,6 +329,7 @@ nlohmann::json AnalysisJson(const AnalysisResult& r) {
     }
     j["key_sensitivity"] = flips;
     j["decryption"] = {{"decrypted", r.bDecrypted}, {"exact", r.bDecryptsExactly}};
+    j["key_diagnosis"] = KeyDiagnosisJson(r.diagnosis);
 
     nlohmann::json verdicts = nlohmann::json::array();
     for (const AnalysisRow& row : AnalysisRows(r))

@@ -117,8 +117,21 @@ std::string DescribeUnencrypted(const KeyDiagnosis& d);
 std::string DescribeUnencrypted(uint64_t nZeroWords, uint64_t nWords, const std::string& cause);
 // Why mode 1 leaves words as they were ("lane 3 falls to 0 at word 17"); "" when it leaves none.
 std::string UnencryptedCause(const KeyDiagnosis& d);
-// A diagnosis as a text table (generator, image, then one row per lane) and as JSON.
+// The lanes as a short list of numbers and ranges ("0-3, 17, 200"), or "none".
+std::string LaneList(const std::vector<int>& lanes);
+// The lanes whose orbit ends at 0, and the lanes mode 1 steps at least once, in order.
+std::vector<int> ZeroLanes(const KeyDiagnosis& d);
+std::vector<int> SteppedLanes(const KeyDiagnosis& d);
+// A diagnosis in words: the generator's orbit, the lanes ending at 0 and those stepped, and the
+// words left as they were (a few lines); one row per lane; both, as a text table.
+std::string KeyDiagnosisSummary(const KeyDiagnosis& d);
+std::string KeyLaneTable(const KeyDiagnosis& d);
 std::string KeyDiagnosisTable(const KeyDiagnosis& d);
+// What moro-cli keystream prints under its heading, and moro-cli analyse and the window show for
+// the key: the warning of DescribeUnencrypted when there is one, the summary, and with bLanes
+// the row of every lane.
+std::string KeyDiagnosisText(const KeyDiagnosis& d, bool bLanes);
+// A diagnosis as JSON.
 nlohmann::json KeyDiagnosisJson(const KeyDiagnosis& d);
 std::string KeySweepTable(const KeySweep& sweep);
 nlohmann::json KeySweepJson(const KeySweep& sweep);

@@ -78,7 +78,59 @@ std::string DescribeUnencrypted(uint64_t nZeroWords, uint64_t nWords, const std:
 
 std::string DescribeUnencrypted(const KeyDiagnosis& d) { return DescribeUnencrypted(d.nZeroWords, d.nWords, UnencryptedCause(d)); }
 
-std::string KeyDiagnosisTable(const KeyDiagnosis& d) {
+std::string LaneList(const std::vector<int>& lanes) {
+    if (lanes.empty()) return "none";
+    std::string list;
+    for (size_t i = 0; i < lanes.size();) {
+        size_t j = i;
+        while (j + 1 < lanes.size() && lanes[j + 1] == lanes[j] + 1) ++j;
+        list += list.empty() ? "" : ", ";
+        list += j == i ? std::to_string(lanes[i]) : Format("%d-%d", lanes[i], lanes[j]);
+        i = j + 1;
+    }
+    return list;
+}
+
+std::vector<int> ZeroLanes(const KeyDiagnosis& d) {
+    std::vector<int> lanes;
+    for (int i = 0; i < 256; ++i)
+        if (d.lanes[i].bZero) lanes.push_back(i);
+    return lanes;
+}
+
+std::vector<int> SteppedLanes(const KeyDiagnosis& d) {
+    std::vector<int> lanes;
+    for (int i = 0; i < 256; ++i)
+        if (d.laneSteps[i]) lanes.push_back(i);
+    return lanes;
+}
+
+namespace {
+
+// A label's list of lanes, broken after commas into lines of at most 100 characters, the later
+// lines indented to the list's start.
+std::string LaneLines(const std::string& label, const std::vector<int>& lanes) {
+    const std::string indent(18, ' ');
+    std::string text = label, list = LaneList(lanes);
+    size_t nLine = text.size();
+    for (size_t i = 0; i < list.size();) {
+        size_t j = list.find(", ", i);
+        const std::string item = list.substr(i, j == std::string::npos ? std::string::npos : j + 2 - i);
+        if (nLine + item.size() > 100 && nLine > indent.size()) {
+            while (!text.empty() && text.back() == ' ') text.pop_back();
+            text += "\n" + indent;
+            nLine = indent.size();
+        }
+        text += item;
+        nLine += item.size();
+        i = j == std::string::npos ? list.size() : j + 2;
+    }
+    return text + "\n";
+}
+
+}  // namespace
+
+std::string KeyDiagnosisSummary(const KeyDiagnosis& d) {
     std::string t;
     t += Format("index generator   x0 %u, p0 %u: enters its cycle (length %u) after %u steps", d.x0, d.p0,
                 d.generator.nCycle, d.generator.nTransient);
@@ -87,13 +139,30 @@ std::string KeyDiagnosisTable(const KeyDiagnosis& d) {
         t += Format("                  on it only lane %d steps\n", d.nOnlyLane);
     else
         t += Format("                  %u lanes step on its cycle\n", d.nCycleLanes);
-    t += Format("lanes ending at 0 %u of 256\n", d.nZeroLanes);
-    t += Format("image             %llu words, %u lanes stepped\n", (unsigned long long)d.nWords, d.nSteppedLanes);
+    t += LaneLines(Format("lanes ending at 0 %u of 256: ", d.nZeroLanes), ZeroLanes(d));
+    t += LaneLines(Format("image             %llu words, %u lanes stepped: ", (unsigned long long)d.nWords, d.nSteppedLanes),
+                   SteppedLanes(d));
     if (d.nGeneratorOnCycleWord != kNever)
         t += Format("                  the generator is on its cycle from word %llu\n", (unsigned long long)d.nGeneratorOnCycleWord);
     t += Format("left as they were %llu words (%.2f %%)", (unsigned long long)d.nZeroWords, Percent(d.nZeroWords, d.nWords));
     t += d.nZeroWords ? Format(", the first at word %llu\n", (unsigned long long)d.nFirstZeroWord) : "\n";
-    t += "\nlane  state  param  transient  cycle  at 0 after  steps  first word left\n";
+    return t;
+}
+
+std::string KeyDiagnosisText(const KeyDiagnosis& d, bool bLanes) {
+    std::string warning = DescribeUnencrypted(d);
+    std::string t = warning.empty() ? "" : "warning: " + warning + "\n";
+    t += '\n';
+    t += KeyDiagnosisSummary(d);
+    if (bLanes) {
+        t += '\n';
+        t += KeyLaneTable(d);
+    }
+    return t;
+}
+
+std::string KeyLaneTable(const KeyDiagnosis& d) {
+    std::string t = "lane  state  param  transient  cycle  at 0 after  steps  first word left\n";
     for (int i = 0; i < 256; ++i) {
         const OrbitInfo& lane = d.lanes[i];
         std::string first = d.laneFirstZeroWord[i] == kNever ? "-" : std::to_string(d.laneFirstZeroWord[i]);
@@ -102,6 +171,8 @@ std::string KeyDiagnosisTable(const KeyDiagnosis& d) {
     }
     return t;
 }
+
+std::string KeyDiagnosisTable(const KeyDiagnosis& d) { return KeyDiagnosisSummary(d) + "\n" + KeyLaneTable(d); }
 
 nlohmann::json KeyDiagnosisJson(const KeyDiagnosis& d) {
     auto orbit = [](const OrbitInfo& o) {
@@ -132,6 +203,8 @@ nlohmann::json KeyDiagnosisJson(const KeyDiagnosis& d) {
     std::string warning = DescribeUnencrypted(d);
     return {{"generator", generator},
             {"lanes_ending_at_zero", d.nZeroLanes},
+            {"lanes_ending_at_zero_list", ZeroLanes(d)},
+            {"lanes_stepped_list", SteppedLanes(d)},
             {"image", image},
             {"warning", warning.empty() ? nlohmann::json(nullptr) : nlohmann::json(warning)},
             {"lanes", lanes}};

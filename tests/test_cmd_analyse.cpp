@@ -50,6 +50,16 @@ TEST(CmdAnalyse, ReportFolderWithReadableFigures) {
         EXPECT_TRUE(figure.LoadPng(dir.Path("out/" + std::string(name)).c_str())) << name;
         EXPECT_GT(figure.m_nWidth, 300) << name;
     }
+    // The histograms are the library's 320 x 256 charts, plain and cipher side by side, one row
+    // per channel under a title band: the chart's red level labels and its frame are there.
+    CDib histograms;
+    ASSERT_TRUE(histograms.LoadPng(dir.Path("out/histograms.png").c_str()));
+    EXPECT_EQ(histograms.m_nWidth, 16 + 2 * (320 + 16));
+    EXPECT_EQ(histograms.m_nHeight, 3 * (22 + 256 + 16) + 16);
+    int nRed = 0;
+    for (int y = 0; y < histograms.m_nHeight; ++y)
+        for (int x = 0; x < histograms.m_nWidth; ++x) nRed += histograms.GetPixel(x, y) == int(RGB(255, 0, 0));
+    EXPECT_GT(nRed, 6 * 20);
     std::ifstream md(dir.Path("out/report.md"));
     std::stringstream text;
     text << md.rdbuf();
@@ -123,4 +133,35 @@ TEST(CmdAnalyse, BatchLinesAgreeWithSingleAnalyses) {
     EXPECT_DOUBLE_EQ(std::stod(b4[6]), chi);
     ExpectUsageError(dir, "analyse --batch " + dir.Path("imgs") + " --seeds 4-3 --csv " + dir.Path("x.csv"));
     ExpectUsageError(dir, "analyse --batch " + dir.Path("imgs") + " --seeds 3");
+}
+
+TEST(CmdAnalyse, TheKeysDiagnosisIsKeystreamsForTheSameSeedAndImage) {
+    // Seed 19's index generator falls to 0 and its one lane after it too: most of a 256 x 256
+    // image's words are XORed with 0.
+    TempDir dir;
+    CDib image;
+    MakePicture(image, 256, 256, 8);
+    ASSERT_TRUE(image.SaveBmp(dir.Path("in.bmp").c_str()));
+    CliRun analyse = RunCli(dir, "analyse " + dir.Path("in.bmp") + " --seed 19 --json");
+    CliRun keystream = RunCli(dir, "keystream --seed 19 --json --image " + dir.Path("in.bmp"));
+    ASSERT_EQ(analyse.status, 0) << analyse.err;
+    ASSERT_EQ(keystream.status, 0) << keystream.err;
+    nlohmann::json expected = nlohmann::json::parse(keystream.out);
+    expected.erase("seed");
+    const nlohmann::json diagnosis = nlohmann::json::parse(analyse.out)["key_diagnosis"];
+    EXPECT_EQ(diagnosis, expected);
+    EXPECT_EQ(diagnosis["image"]["words_left"], 24416);
+    EXPECT_EQ(diagnosis["lanes_stepped_list"].size(), 256u);
+
+    // The table says the same in words, and so does the report.
+    CliRun table = RunCli(dir, "analyse " + dir.Path("in.bmp") + " --seed 19 --report " + dir.Path("out"));
+    ASSERT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(table.out.find("warning: 24416 of 32768 words (74.5 %) are XORed with 0"), std::string::npos);
+    EXPECT_NE(table.out.find("lanes ending at 0 "), std::string::npos);
+    EXPECT_NE(table.out.find("image             32768 words, 256 lanes stepped: 0-255\n"), std::string::npos);
+    std::ifstream md(dir.Path("out/report.md"));
+    std::stringstream text;
+    text << md.rdbuf();
+    EXPECT_NE(text.str().find("## The key"), std::string::npos);
+    EXPECT_NE(text.str().find("\n 255  "), std::string::npos);  // the row of every lane
 }

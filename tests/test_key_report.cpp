@@ -40,7 +40,18 @@ TEST(KeyReport, TableAndJsonCarryTheDiagnosis) {
     std::string table = KeyDiagnosisTable(d);
     EXPECT_NE(table.find("x0 100, p0 15331: enters its cycle (length 1) after 2966 steps (the fixed point 0)"), std::string::npos);
     EXPECT_NE(table.find("\n   0    888    209       5401      1        5401  29816  8352\n"), std::string::npos);
-    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 8 + 256);  // summary, blank line, heading, lanes
+    const std::string lanes = KeyLaneTable(d);
+    EXPECT_EQ(std::count(lanes.begin(), lanes.end(), '\n'), 1 + 256);  // heading, lanes
+    EXPECT_EQ(table, KeyDiagnosisSummary(d) + "\n" + lanes);
+    // The lanes ending at 0, as ranges, broken into lines of at most 100 characters.
+    const std::string summary = KeyDiagnosisSummary(d);
+    EXPECT_NE(summary.find("lanes ending at 0 110 of 256: 0, 2, 5, 8, 10-12, 15, 17-18, 22,"), std::string::npos);
+    for (size_t i = 0, j; i < summary.size(); i = j + 1) {
+        j = summary.find('\n', i);
+        EXPECT_LE(j - i, 100u) << summary.substr(i, j - i);
+    }
+    EXPECT_EQ(LaneList({}), "none");
+    EXPECT_EQ(LaneList({0, 1, 2, 4, 7, 8}), "0-2, 4, 7-8");
 
     nlohmann::json j = KeyDiagnosisJson(d);
     EXPECT_EQ(j["generator"]["transient"], 2966);

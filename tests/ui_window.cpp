@@ -84,12 +84,13 @@ TEST_F(WindowTest, StartsWithNoImageDisabledRadiosAKeyAndTheAboutEntry) {
             EXPECT_EQ(shown, r) << t.pItems[i].nID;
         }
 
-        // After a separator: the two key entries, then the about box.
+        // After a separator: the two key entries, the security analysis, then the about box.
         const auto& items = d.GetSystemMenu(FALSE)->Items();
-        ASSERT_GE(items.size(), 4u);
-        EXPECT_TRUE(items[items.size() - 4].nFlags & MF_SEPARATOR);
-        EXPECT_STREQ(items[items.size() - 3].text, "保存密钥...");
-        EXPECT_STREQ(items[items.size() - 2].text, "用密钥解密...");
+        ASSERT_GE(items.size(), 5u);
+        EXPECT_TRUE(items[items.size() - 5].nFlags & MF_SEPARATOR);
+        EXPECT_STREQ(items[items.size() - 4].text, "保存密钥...");
+        EXPECT_STREQ(items[items.size() - 3].text, "用密钥解密...");
+        EXPECT_STREQ(items[items.size() - 2].text, "安全性分析...");
         EXPECT_EQ(items.back().nID, UINT(IDM_ABOUTBOX));
         EXPECT_STREQ(items.back().text, "关于 MORO(&A)...");
         EXPECT_NE(d.GetIcon(TRUE), nullptr);
@@ -269,8 +270,8 @@ TEST_F(WindowTest, ContextMenuOpensTheAboutBoxByMouseAndByKeyboard) {
         PressKey(d, Qt::Key_F10, Qt::ShiftModifier);
         ui::SetPopupMenuHook(nullptr);
         EXPECT_EQ(nShown, 2);
-        ASSERT_GE(entries.size(), 4);
-        EXPECT_EQ(entries[entries.size() - 4], "-");
+        ASSERT_GE(entries.size(), 5);
+        EXPECT_EQ(entries[entries.size() - 5], "-");
         EXPECT_EQ(entries.back(), "关于 MORO(&A)...");
     });
     EXPECT_EQ(g_nestedTemplates, (std::vector<UINT>{IDD_ABOUTBOX, IDD_ABOUTBOX}));

@@ -2,6 +2,10 @@
 // load decrypts the working copy, and a key file decrypts the image shown into the encrypted view.
 #include <cstring>
 
+#include <QContextMenuEvent>
+#include <QMenu>
+
+#include "app/AnalysisDlg.h"
 #include "app/SpeedTestDlg.h"
 #include "app/WindowTexts.h"
 #include "platform/Rand.h"
@@ -141,4 +145,63 @@ TEST_F(WindowKeys, RefusalsSayWhyAndChangeNothing) {
         EXPECT_EQ(Messages()[1].text, tooLong.str());
     });
     EXPECT_FALSE(FileExists(m_dir.Path("picture-key.json")));
+}
+
+TEST_F(WindowKeys, TheAnalysisEntryShowsTheFiguresTheKeysDiagnosisAndTheCharts) {
+    CCipherDlg dlg;
+    RunWindow(dlg, [this](CCipherDlg& d) {
+        d.OnSysCommand(IDM_ANALYSIS, 0);  // nothing loaded: it says so, and no dialog opens
+        g_fileAnswers = {m_image};
+        Click(d, IDC_LOAD);
+        const KeyState key = d.m_key;
+        const uint32_t rand = crt::GetRandState();
+        // What moro-cli analyse measures for this image and key, one pass of mode 1.
+        KeyFile run = KeyFileNow(key, false, 0);
+        run.steps = {STEP_STREAM};
+        AnalysisResult expected;
+        std::string error;
+        ASSERT_TRUE(RunAnalysis(d.m_dibOriginal, run, AnalysisOptions(), expected, error)) << error;
+
+        g_nestedScripts = {[&](CDialog& s) {
+            auto& a = static_cast<CAnalysisDlg&>(s);
+            const std::string text = a.GetDlgItem(IDC_ANALYSIS_TEXT)->GetWindowText().str();
+            const std::string table = AnalysisTable(expected);
+            // The table up to its timed rows, and the key's diagnosis, as the command prints them.
+            EXPECT_NE(text.find(table.substr(0, table.find("speed, whole system"))), std::string::npos);
+            EXPECT_NE(text.find(AnalysisKeyText(expected, false)), std::string::npos);
+            // A chart of the plain and of the cipher image per channel, each with its histogram's
+            // own peak, inside the chart box and the window.
+            ASSERT_EQ(a.ChartCount(), 6);
+            CRect box, client;
+            a.GetDlgItem(IDC_ANALYSIS_CHARTS)->GetWindowRect(&box);
+            a.ScreenToClient(&box);
+            a.GetClientRect(&client);
+            for (int i = 0; i < a.ChartCount(); ++i) {
+                EXPECT_TRUE(a.Chart(i).m_bHistValid) << i;
+                EXPECT_GT(a.Chart(i).m_dHistMax, 0.0) << i;
+                const CRect r = a.ChartRect(i);
+                EXPECT_EQ(r.Width(), 256) << i;
+                EXPECT_GT(r.Height(), 60) << i;
+                EXPECT_TRUE(r.left > box.left && r.right < box.right && r.top > box.top && r.bottom < box.bottom) << i;
+            }
+            PressKey(s, Qt::Key_Escape);
+            EXPECT_FALSE(s.IsRunning());
+        },
+        [](CDialog& s) {
+            s.GetWidget()->close();  // the close button
+            EXPECT_FALSE(s.IsRunning());
+        }};
+        // Chosen from the context menu as a user does.
+        ui::SetPopupMenuHook([](QMenu&) { return int(IDM_ANALYSIS); });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
+        QApplication::sendEvent(d.GetWidget(), &event);
+        QApplication::sendEvent(d.GetWidget(), &event);
+        ui::SetPopupMenuHook(nullptr);
+        // The window's key and generator are as they were.
+        EXPECT_EQ(std::memcmp(&d.m_key, &key, sizeof key), 0);
+        EXPECT_EQ(crt::GetRandState(), rand);
+    });
+    EXPECT_EQ(g_nestedTemplates, std::vector<UINT>(2, IDD_ANALYSIS));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_STREQ(Messages()[0].text.c_str(), texts::kNothingToAnalyse);
 }

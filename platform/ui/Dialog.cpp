@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QLabel>
+#include <QFontDatabase>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -143,6 +145,22 @@ bool CDialog::CreateWidgets() {
                 label->setAlignment(Qt::AlignLeft | ((item.dwStyle & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop));
             }
             control = label;
+        } else if (item.dwStyle & ES_MULTILINE) {
+            // Lines of text, such as a report: in the fixed-pitch font, so that tables line up,
+            // unwrapped when the edit scrolls sideways.
+            object = std::make_unique<CEdit>();
+            auto* edit = new QPlainTextEdit(widget);
+            edit->setReadOnly((item.dwStyle & ES_READONLY) != 0);
+            // Read-only text is still gone through with the keys and selected for copying.
+            if (item.dwStyle & ES_READONLY)
+                edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+            edit->setFrameShape((item.dwStyle & WS_BORDER) ? QFrame::StyledPanel : QFrame::NoFrame);
+            edit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            edit->setLineWrapMode((item.dwStyle & WS_HSCROLL) ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+            edit->setVerticalScrollBarPolicy((item.dwStyle & WS_VSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy((item.dwStyle & WS_HSCROLL) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            if (item.lpszText) edit->setPlainText(QString::fromUtf8(item.lpszText));
+            control = edit;
         } else {
             object = std::make_unique<CEdit>();
             auto* edit = new QLineEdit(widget);

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPixmap>
 #include <QWidget>
 #include <algorithm>
@@ -145,6 +146,7 @@ void CWnd::SetWindowText(LPCTSTR lpszString) {
     else if (auto* g = qobject_cast<QGroupBox*>(m_pWidget)) g->setTitle(text);
     else if (auto* l = qobject_cast<QLabel*>(m_pWidget)) l->setText(text);
     else if (auto* e = qobject_cast<QLineEdit*>(m_pWidget)) e->setText(text);
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(m_pWidget)) p->setPlainText(text);
     else if (m_pWidget) m_pWidget->setWindowTitle(text);
 }
 
@@ -154,6 +156,7 @@ CString CWnd::GetWindowText() const {
     else if (auto* g = qobject_cast<QGroupBox*>(m_pWidget)) text = g->title();
     else if (auto* l = qobject_cast<QLabel*>(m_pWidget)) text = l->text();
     else if (auto* e = qobject_cast<QLineEdit*>(m_pWidget)) text = e->text();
+    else if (auto* p = qobject_cast<QPlainTextEdit*>(m_pWidget)) text = p->toPlainText();
     else if (m_pWidget) text = m_pWidget->windowTitle();
     return CString(text.toUtf8().constData());
 }
