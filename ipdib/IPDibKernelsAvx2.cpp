@@ -3,11 +3,20 @@
 #include "ipdib/TransformInternal.h"
 
 #if defined(__x86_64__)
+// clang, which builds the sanitizer and fuzz builds, takes the target as a function attribute.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 #define MORO_KERNEL_VEC 4
 #include "ipdib/KernelsInternal.h"
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif
 
 namespace ipdib {
